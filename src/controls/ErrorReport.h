@@ -1,0 +1,43 @@
+#pragma once
+
+#include "pos/TavlixError.h"
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+// The general error report and the board's warnings: modal message boxes with one "OK" button.
+namespace ErrorReport {
+
+enum class Kind { Error, Warning };
+
+// Where reports go instead of a message box; tests record them. An empty sink restores the boxes.
+using Sink = std::function<void(Kind kind, const QString &title, const QString &text)>;
+void setSink(Sink sink);
+
+// The error text as the report shows it: a full stop added when its last character sorts after ".".
+QString withFullStop(const QString &text);
+
+// Titled "Tavlix", with an error icon.
+void showError(const QString &text);
+// Titled "Varning", with a warning sign.
+void showWarning(const QString &text);
+
+// Runs an event handler and shows any error that escapes it, so that no exception ever reaches
+// Qt's event loop. Returns false when the handler failed.
+template<typename Handler>
+bool guarded(Handler &&handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const TavlixError &e) {
+        showError(e.message());
+    } catch (const std::exception &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+} // namespace ErrorReport

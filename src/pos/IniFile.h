@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Initialization files ("SPISKO.INI", "krumel.ini", "SETTINGS.INI"): Windows-1252 text with
+// [SECTION] headers and KEY=VALUE lines. Names match without regard to case.
+namespace IniFile {
+
+// The value of key in section, with surrounding blanks and one pair of enclosing quotes removed;
+// def when the file, the section or the key is missing.
+QString readString(const QString &path, const QString &section, const QString &key,
+                   const QString &def);
+
+// Sets one entry and writes the file at once. An existing value is replaced in its place, a
+// missing key is added at the end of its section, a missing section at the end of the file;
+// every other byte stays as it was. The file is replaced in one step, so a failed or interrupted
+// write leaves the old file whole. Throws TavlixError "Unable to write to <path>".
+void writeString(const QString &path, const QString &section, const QString &key,
+                 const QString &value);
+
+} // namespace IniFile

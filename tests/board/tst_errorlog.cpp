@@ -1,0 +1,64 @@
+#include "board/ErrorLog.h"
+#include "pos/InstallDir.h"
+#include "pos/TavlixError.h"
+
+#include "FileHelpers.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestErrorLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entryFormat_data()
+    {
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("colon") << QChar(u':') << "2026-01-05 07:04 Fel: Login failed";
+        QTest::newRow("dot separator, date keeps hyphens")
+            << QChar(u'.') << "2026-01-05 07.04 Fel: Login failed";
+    }
+
+    void entryFormat()
+    {
+        QFETCH(QChar, separator);
+        QFETCH(QString, entry);
+        const QDateTime when(QDate(2026, 1, 5), QTime(7, 4, 59));
+        QCOMPARE(logEntry(when, separator, QStringLiteral("Login failed")), entry);
+    }
+
+    void appendsEntries()
+    {
+        QTemporaryDir dir;
+        setInstallDirOverride(dir.path());
+        const QString log = dir.filePath(QStringLiteral("tavlix.log"));
+
+        LogError(QStringLiteral("första"));
+        const QByteArray first = readBytes(log);
+        const QRegularExpression line(QStringLiteral(
+            "^\\d{4}-\\d\\d-\\d\\d \\d\\d\\D\\d\\d Fel: f\\x{f6}rsta\\r\\n$"));
+        QVERIFY2(line.match(QString::fromLatin1(first)).hasMatch(), first.constData());
+
+        LogError(QStringLiteral("rad ett\r\nrad två"));
+        const QByteArray both = readBytes(log);
+        QVERIFY(both.startsWith(first));
+        QVERIFY(both.endsWith(" Fel: rad ett\r\nrad tv\xe5\r\n"));
+        QCOMPARE(both.count("\r\n"), 3);
+        setInstallDirOverride({});
+    }
+
+    void unwritableLogRaises()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tavlix.log"))); // a directory in its place
+        setInstallDirOverride(dir.path());
+        QVERIFY_THROWS_EXCEPTION(TavlixError, LogError(QStringLiteral("x")));
+        setInstallDirOverride({});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestErrorLog)
+#include "tst_errorlog.moc"

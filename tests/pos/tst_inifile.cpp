@@ -1,0 +1,178 @@
+#include "pos/IniFile.h"
+#include "pos/TavlixError.h"
+
+#include "FileHelpers.h"
+#include "Unprivileged.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestIniFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_path = m_dir->filePath(QStringLiteral("SPISKO.INI"));
+    }
+
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+
+        const QByteArray file = "; comment\r\n[salvio]\r\ntavlix_x=12\r\n  PAD  =   40  \r\n"
+                                "dq=\"quoted \"\r\nsq=' single'\r\nhalf=\"open\r\nmixed=\"a'\r\n"
+                                "lone=\"\r\nempty=\r\nsv=\xe5\xe4\xf6 \x80\r\n[OTHER]\r\nTAVLIX_X=99\r\n";
+        QTest::newRow("case-insensitive names") << file << "SALVIO" << "TAVLIX_X" << "12";
+        QTest::newRow("blanks around key and value") << file << "Salvio" << "pad" << "40";
+        QTest::newRow("double quotes removed") << file << "SALVIO" << "dq" << "quoted ";
+        QTest::newRow("single quotes removed") << file << "SALVIO" << "sq" << " single";
+        QTest::newRow("unmatched quote kept") << file << "SALVIO" << "half" << "\"open";
+        QTest::newRow("different quotes kept") << file << "SALVIO" << "mixed" << "\"a'";
+        QTest::newRow("a lone quote kept") << file << "SALVIO" << "lone" << "\"";
+        QTest::newRow("empty value is not the default") << file << "SALVIO" << "empty" << "";
+        QTest::newRow("Windows-1252 letters") << file << "SALVIO" << "sv" << QStringLiteral("åäö €");
+        QTest::newRow("key of another section") << file << "OTHER" << "tavlix_x" << "99";
+        QTest::newRow("missing key") << file << "SALVIO" << "NONE" << "default";
+        QTest::newRow("missing section") << file << "BONG" << "TAVLIX_X" << "default";
+        QTest::newRow("LF line ends") << QByteArray("[A]\nk=v\n") << "a" << "K" << "v";
+        QTest::newRow("no final line end") << QByteArray("[A]\nk=v") << "a" << "k" << "v";
+        QTest::newRow("value with equals") << QByteArray("[A]\nk=a=b\n") << "A" << "k" << "a=b";
+    }
+
+    void read()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        writeBytes(m_path, content);
+        QCOMPARE(IniFile::readString(m_path, section, key, QStringLiteral("default")), expected);
+    }
+
+    void readMissingFile()
+    {
+        QCOMPARE(IniFile::readString(m_path, QStringLiteral("A"), QStringLiteral("k"),
+                                     QStringLiteral("dflt")),
+                 QStringLiteral("dflt"));
+        QVERIFY(!QFile::exists(m_path));
+    }
+
+    void write_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+
+        const QByteArray file = "; keep me\r\n[BONG]\r\nBREDD = 225\r\nVANSTER=0\r\n\r\n"
+                                "[SKARM]\r\nrader=3\r\n";
+        QTest::newRow("replace in place") << file << "bong" << "bredd" << "300"
+                                          << QByteArray("; keep me\r\n[BONG]\r\nBREDD =300\r\n"
+                                                        "VANSTER=0\r\n\r\n[SKARM]\r\nrader=3\r\n");
+        QTest::newRow("missing key at end of its section")
+            << file << "BONG" << "NY" << "x"
+            << QByteArray("; keep me\r\n[BONG]\r\nBREDD = 225\r\nVANSTER=0\r\nNY=x\r\n\r\n"
+                          "[SKARM]\r\nrader=3\r\n");
+        QTest::newRow("missing key in last section")
+            << file << "SKARM" << "NAMN" << "Alla"
+            << QByteArray("; keep me\r\n[BONG]\r\nBREDD = 225\r\nVANSTER=0\r\n\r\n"
+                          "[SKARM]\r\nrader=3\r\nNAMN=Alla\r\n");
+        QTest::newRow("missing section at end of file")
+            << QByteArray("[A]\r\nk=v") << "SALVIO" << "TAVLIX_X" << "-5"
+            << QByteArray("[A]\r\nk=v\r\n[SALVIO]\r\nTAVLIX_X=-5\r\n");
+        QTest::newRow("LF file keeps LF")
+            << QByteArray("[A]\nk=v\n") << "A" << "n" << "1" << QByteArray("[A]\nk=v\nn=1\n");
+        QTest::newRow("Windows-1252 value")
+            << QByteArray() << "SKARM" << "NAMN" << QStringLiteral("Kök €")
+            << QByteArray("[SKARM]\r\nNAMN=K\xf6k \x80\r\n");
+        QTest::newRow("new file") << QByteArray() << "SALVIO" << "TAVLIX_Y" << "50"
+                                  << QByteArray("[SALVIO]\r\nTAVLIX_Y=50\r\n");
+    }
+
+    void write()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+        if (!before.isEmpty())
+            writeBytes(m_path, before);
+        IniFile::writeString(m_path, section, key, value);
+        QCOMPARE(readBytes(m_path), after);
+        QCOMPARE(IniFile::readString(m_path, section, key, QString()), value);
+    }
+
+    void roundTripSwedish()
+    {
+        const QString name = QStringLiteral("Kök & Bär, Öl");
+        IniFile::writeString(m_path, QStringLiteral("SKARM"), QStringLiteral("NAMN"), name);
+        QCOMPARE(IniFile::readString(m_path, QStringLiteral("skarm"), QStringLiteral("namn"), {}),
+                 name);
+    }
+
+    void failedWriteChangesNothing_data()
+    {
+        QTest::addColumn<QString>("dirMode");
+        QTest::newRow("read-only directory") << "dir";
+        QTest::newRow("read-only file") << "file";
+    }
+
+    void failedWriteChangesNothing()
+    {
+        QFETCH(QString, dirMode);
+        // The directory must be reachable by the ordinary user the check runs as.
+        QFile::setPermissions(m_dir->path(), QFile::Permissions(0x7777));
+        const QString dir = m_dir->filePath(QStringLiteral("install"));
+        QVERIFY(QDir().mkdir(dir));
+        const QString path = dir + QStringLiteral("/SETTINGS.INI");
+        const QByteArray before = "[SALVIO]\r\nTAVLIX_X=1\r\n";
+        writeBytes(path, before);
+        QFile::setPermissions(path, dirMode == u"file" ? QFile::Permissions(0x4444)
+                                                       : QFile::Permissions(0x6666));
+        QFile::setPermissions(dir, dirMode == u"dir" ? QFile::Permissions(0x5555)
+                                                     : QFile::Permissions(0x7777));
+
+        const bool raised = asOrdinaryUser([&path] {
+            try {
+                IniFile::writeString(path, QStringLiteral("SALVIO"), QStringLiteral("TAVLIX_X"),
+                                     QStringLiteral("2"));
+            } catch (const TavlixError &e) {
+                return e.message() == QStringLiteral("Unable to write to ") + path;
+            }
+            return false;
+        });
+        QFile::setPermissions(dir, QFile::Permissions(0x7777));
+        QVERIFY2(raised, "the write did not raise \"Unable to write to <path>\"");
+        QCOMPARE(readBytes(path), before);
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void unwritablePathRaises()
+    {
+        // A path below a regular file can never be written, whoever runs the test.
+        writeBytes(m_dir->filePath(QStringLiteral("file")), "x");
+        const QString path = m_dir->filePath(QStringLiteral("file/SETTINGS.INI"));
+        try {
+            IniFile::writeString(path, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v"));
+            QFAIL("no error raised");
+        } catch (const TavlixError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + path);
+        }
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

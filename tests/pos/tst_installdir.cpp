@@ -1,0 +1,65 @@
+#include "pos/InstallDir.h"
+#include "pos/TavlixError.h"
+
+#include "FileHelpers.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestInstallDir : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void directoryOfExecutable_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("dir");
+        QTest::newRow("with extension") << "/A/B/board.exe" << "/A/B/";
+        QTest::newRow("dots in directories") << "/app1.2/x/board.exe" << "/app1.2/x/";
+        QTest::newRow("no extension") << "/opt/tavlix/Tavlix" << "/opt/tavlix/";
+        QTest::newRow("short name") << "/a/b/tx" << "/a/b/";
+        QTest::newRow("no separator") << "board.exe" << "";
+    }
+
+    void directoryOfExecutable()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, dir);
+        QCOMPARE(installDirOf(path), dir);
+    }
+
+    void runningExecutable()
+    {
+        setInstallDirOverride({});
+        QCOMPARE(InstallDir(), QCoreApplication::applicationDirPath() + u'/');
+    }
+
+    void sharedSettings()
+    {
+        QTemporaryDir dir;
+        setInstallDirOverride(dir.path());
+        const QString file = dir.filePath(QStringLiteral("SETTINGS.INI"));
+
+        QCOMPARE(ReadSharedSetting(QStringLiteral("TAVLIX_X"), QStringLiteral("d")), u"d");
+        QVERIFY(!QFile::exists(file));
+
+        WriteSharedSetting(QStringLiteral("TAVLIX_X"), QStringLiteral("-3"));
+        QCOMPARE(readBytes(file), QByteArray("[SALVIO]\r\nTAVLIX_X=-3\r\n"));
+
+        writeBytes(file, "[Kassa]\r\nNr=1\r\n[salvio]\r\ntavlix_x= 40 \r\nTAVLIX_Y=7\r\n");
+        QCOMPARE(ReadSharedSetting(QStringLiteral("TAVLIX_X"), {}), u"40");
+        WriteSharedSetting(QStringLiteral("TAVLIX_X"), QStringLiteral("12"));
+        QCOMPARE(readBytes(file), QByteArray("[Kassa]\r\nNr=1\r\n[salvio]\r\ntavlix_x=12\r\n"
+                                             "TAVLIX_Y=7\r\n"));
+
+        // Values are read up to 2047 characters.
+        WriteSharedSetting(QStringLiteral("LONG"), QString(3000, u'x'));
+        QCOMPARE(ReadSharedSetting(QStringLiteral("LONG"), {}).size(), 2047);
+        setInstallDirOverride({});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstallDir)
+#include "tst_installdir.moc"
