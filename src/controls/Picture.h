@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QPicture>
+
+class QPainter;
+
+// The picture container of the image control: one graphic of any kind it can hold, a raster
+// picture (bitmap or compressed), an icon or a vector picture. Copies share data.
+class TPicture
+{
+public:
+    enum class Kind { Empty, Raster, Icon, Vector };
+
+    Kind kind() const { return m_kind; }
+    bool isEmpty() const { return m_kind == Kind::Empty; }
+    bool isVector() const { return m_kind == Kind::Vector; }
+    bool isIcon() const { return m_kind == Kind::Icon; }
+    int width() const;
+    int height() const;
+
+    // The raster content (also of an icon); null for vector pictures.
+    const QImage &image() const { return m_image; }
+    const QPicture &vector() const { return m_vector; }
+
+    void setImage(const QImage &image, Kind kind = Kind::Raster);
+    void setVector(const QPicture &picture);
+    void clear();
+    // Any format Qt's image readers know; an ICO file becomes an icon. False leaves it empty.
+    bool loadFromData(const QByteArray &bytes);
+
+    // The graphic's own transparency: raster pictures leave out the colour of their
+    // bottom-left pixel.
+    bool transparent() const { return m_transparent; }
+    void setTransparent(bool on);
+
+    // Draws into target: raster pictures scaled without filtering, icons at natural size at the
+    // target's top-left corner, vector pictures scaled to the target.
+    void draw(QPainter &painter, const QRect &target) const;
+
+private:
+    const QImage &drawable() const;
+
+    Kind m_kind = Kind::Empty;
+    QImage m_image;
+    QPicture m_vector;
+    bool m_transparent = false;
+    mutable QImage m_masked; // the raster with its transparent colour left out
+};

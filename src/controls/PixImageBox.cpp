@@ -1,0 +1,434 @@
+#include "PixImageBox.h"
+
+#include "PixGeometry.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollBar>
+
+#include <optional>
+
+TPixImageBox::TPixImageBox(QWidget *parent)
+    : QAbstractScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    horizontalScrollBar()->setTracking(true);
+    verticalScrollBar()->setTracking(true);
+    viewport()->setAutoFillBackground(true);
+    updateRanges();
+
+    m_image = new TPixImage(viewport());
+    m_image->setAutoSize(false);
+    m_image->setIncrementalDisplay(true);
+    connect(m_image, &TPixImage::OnClick, this, [this](TPixImage *sender) { emit OnClick(sender); });
+    connect(m_image, &TPixImage::OnMouseDown, this, &TPixImageBox::imageMouseDown);
+    connect(m_image, &TPixImage::OnMouseMove, this,
+            [this](Qt::MouseButtons, Qt::KeyboardModifiers, const QPoint &pos) { imageMouseMove(pos); });
+    connect(m_image, &TPixImage::OnMouseUp, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers, const QPoint &) { imageMouseUp(b); });
+    connect(m_image, &TPixImage::OnPaint, this, [this] {
+        if (m_overlay->isVisible())
+            m_overlay->repaint();
+    });
+    connect(m_image, &TPixImage::OnProgress, this, [this] {
+        viewport()->repaint();
+        viewport()->update();
+    });
+
+    m_overlay = new QLabel(viewport());
+    QFont bold = m_overlay->font();
+    bold.setBold(true);
+    m_overlay->setFont(bold);
+    QPalette pal = m_overlay->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    m_overlay->setPalette(pal);
+    m_overlay->hide();
+
+    // User actions on the scroll bars count as scrolling; the layout's own moves do not.
+    for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
+        connect(bar, &QScrollBar::actionTriggered, this, [this] {
+            QMetaObject::invokeMethod(this, &TPixImageBox::NotifyScrolled, Qt::QueuedConnection);
+        });
+    }
+}
+
+void TPixImageBox::setImageFitToWindow(bool on)
+{
+    if (m_fitToWindow == on)
+        return;
+    m_fitToWindow = on;
+    if (!on)
+        m_scale = 100;
+    LayoutImage(true);
+}
+
+void TPixImageBox::setImageFitOnlyBig(bool on)
+{
+    if (m_fitOnlyBig == on)
+        return;
+    m_fitOnlyBig = on;
+    LayoutImage(true);
+}
+
+void TPixImageBox::setImageCenter(bool on)
+{
+    if (m_center == on)
+        return;
+    m_center = on;
+    LayoutImage(true);
+}
+
+void TPixImageBox::setImageScale(int scale)
+{
+    if (m_scale == scale)
+        return;
+    m_scale = scale;
+    m_fitToWindow = false;
+    LayoutImage(false);
+    emit OnOptionsChange(this);
+}
+
+void TPixImageBox::setHorzScrollBarVisible(bool on)
+{
+    m_horzVisible = on;
+    updateRanges();
+}
+
+void TPixImageBox::setVertScrollBarVisible(bool on)
+{
+    m_vertVisible = on;
+    updateRanges();
+}
+
+int TPixImageBox::horzPosition() const
+{
+    return horizontalScrollBar()->value();
+}
+
+int TPixImageBox::vertPosition() const
+{
+    return verticalScrollBar()->value();
+}
+
+void TPixImageBox::setHorzPosition(int pos)
+{
+    horizontalScrollBar()->setValue(pos); // clamped by the bar's range
+}
+
+void TPixImageBox::setVertPosition(int pos)
+{
+    verticalScrollBar()->setValue(pos);
+}
+
+QColor TPixImageBox::color() const
+{
+    return viewport()->palette().color(QPalette::Window);
+}
+
+void TPixImageBox::setColor(const QColor &color)
+{
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Window, color);
+    viewport()->setPalette(pal);
+}
+
+void TPixImageBox::PictureLoaded()
+{
+    m_pictureWidth = 0;
+    m_pictureHeight = 0;
+    m_scale = 100;
+    const TPicture &picture = m_image->picture();
+    if (picture.isEmpty())
+        return;
+    if (picture.isIcon()) {
+        // Drawn as a bitmap, an icon scales like any raster picture.
+        m_image->setTransparent(false);
+        m_image->ConvertTo24Bit(color());
+    }
+    m_pictureWidth = m_image->picture().width();
+    m_pictureHeight = m_image->picture().height();
+    LayoutImage(true);
+}
+
+void TPixImageBox::StepImageScale(bool up)
+{
+    if (const auto next = PixGeometry::stepScale(m_scale, up))
+        setImageScale(*next);
+}
+
+void TPixImageBox::updateRanges()
+{
+    const bool horz = m_autoScroll && m_horzVisible;
+    const bool vert = m_autoScroll && m_vertVisible;
+    setHorizontalScrollBarPolicy(horz ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(vert ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    const QSize view = viewport()->size();
+    const QSize content = m_image ? QSize(m_offset.x() + m_image->width(),
+                                          m_offset.y() + m_image->height())
+                                  : QSize();
+    QScrollBar *h = horizontalScrollBar();
+    QScrollBar *v = verticalScrollBar();
+    h->setRange(0, horz ? std::max(0, content.width() - view.width()) : 0);
+    v->setRange(0, vert ? std::max(0, content.height() - view.height()) : 0);
+    h->setPageStep(std::max(1, view.width()));
+    v->setPageStep(std::max(1, view.height()));
+    h->setSingleStep(8);
+    v->setSingleStep(8);
+}
+
+void TPixImageBox::placeImage()
+{
+    m_image->move(m_offset.x() - horzPosition(), m_offset.y() - vertPosition());
+}
+
+void TPixImageBox::LayoutImage(bool resetPosition)
+{
+    // A view resized by scroll bars coming or going lays out once more, and no further.
+    if (m_layoutDepth > 1)
+        return;
+    ++m_layoutDepth;
+    const bool keep = m_keepPosition && !resetPosition;
+
+    const QSize before = viewport()->size();
+    const QRect bounds = m_image->geometry();
+    double relX = 0;
+    double relY = 0;
+    if (bounds.width() > 0) {
+        relX = bounds.left() < 0 ? (before.width() / 2 + horzPosition()) / double(bounds.width())
+                                 : (before.width() / 2 - bounds.left()) / double(bounds.width());
+    }
+    if (bounds.height() > 0) {
+        relY = bounds.top() < 0 ? (before.height() / 2 + vertPosition()) / double(bounds.height())
+                                : (before.height() / 2 - bounds.top()) / double(bounds.height());
+    }
+    if (!keep) {
+        setHorzPosition(0);
+        setVertPosition(0);
+    }
+    m_autoScroll = !m_fitToWindow;
+    m_image->setAutoSize(!m_fitToWindow && m_scale == 100);
+    m_image->setStretch(!m_image->autoSize());
+    updateRanges();
+
+    const int w = viewport()->width();
+    const int h = viewport()->height();
+    PixGeometry::Displayed d;
+    if (m_fitToWindow) {
+        d = PixGeometry::fittedSize(m_pictureWidth, m_pictureHeight, w, h, m_fitOnlyBig, m_scale);
+        m_scale = d.scale;
+    } else {
+        d = PixGeometry::scaledSize(m_pictureWidth, m_pictureHeight, m_scale);
+    }
+    int ox = 0;
+    int oy = 0;
+    if (m_center) {
+        if (d.width < w)
+            ox = (w - d.width) / 2;
+        if (d.height < h)
+            oy = (h - d.height) / 2;
+    }
+    m_offset = {ox, oy};
+    m_image->resize(d.width, d.height);
+    updateRanges();
+    placeImage();
+
+    if (keep) {
+        const int vw = viewport()->width();
+        const int vh = viewport()->height();
+        setHorzPosition(ox == 0 ? std::min(std::max(d.width - vw, 0),
+                                           static_cast<int>(d.width * relX) - vw / 2)
+                                : 0);
+        setVertPosition(oy == 0 ? std::min(std::max(d.height - vh, 0),
+                                           static_cast<int>(d.height * relY) - vh / 2)
+                                : 0);
+    }
+    m_overlay->move(0, 0);
+    m_overlay->raise();
+    --m_layoutDepth;
+}
+
+void TPixImageBox::NotifyScrolled()
+{
+    m_overlay->move(0, 0);
+    emit OnScroll(this);
+}
+
+void TPixImageBox::scrollContentsBy(int, int)
+{
+    placeImage();
+    m_overlay->move(0, 0);
+}
+
+void TPixImageBox::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    emit OnResize(this);
+    LayoutImage(false);
+}
+
+bool TPixImageBox::viewportEvent(QEvent *event)
+{
+    // The view also changes size when a scroll bar comes or goes.
+    if (event->type() == QEvent::Resize && m_image && m_layoutDepth > 0)
+        LayoutImage(false);
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void TPixImageBox::wheelEvent(QWheelEvent *event)
+{
+    const QPoint delta = event->angleDelta();
+    m_wheelRemainder += delta.y() != 0 ? delta.y() : delta.x();
+    while (std::abs(m_wheelRemainder) >= 120) {
+        const bool away = m_wheelRemainder > 0;
+        m_wheelRemainder += away ? -120 : 120;
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        const int step = away ? -50 : 50;
+        if (mods == Qt::NoModifier && event->buttons() == Qt::NoButton && !m_held) {
+            setVertPosition(vertPosition() + step);
+            NotifyScrolled();
+        } else if (mods == Qt::ShiftModifier) {
+            setHorzPosition(horzPosition() + step);
+            NotifyScrolled();
+        } else if (mods == Qt::ControlModifier || m_held) {
+            StepImageScale(away);
+            m_dragging = false;
+            if (m_held)
+                setOverrideCursor(m_scaleCursor);
+        }
+    }
+    event->accept(); // every notch counts as handled
+}
+
+void TPixImageBox::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = mods == Qt::NoModifier;
+    const bool ctrl = mods == Qt::ControlModifier;
+    const int h = horzPosition();
+    const int v = vertPosition();
+    const int hPage = PixGeometry::pageStep(viewport()->width());
+    const int vPage = PixGeometry::pageStep(viewport()->height());
+    struct Move
+    {
+        bool horizontal;
+        int position;
+    };
+    std::optional<Move> move;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        move = plain ? Move{true, h - 50} : ctrl ? Move{true, 0} : std::optional<Move>();
+        break;
+    case Qt::Key_Right:
+        move = plain ? Move{true, h + 50}
+                     : ctrl ? Move{true, horizontalScrollBar()->maximum()} : std::optional<Move>();
+        break;
+    case Qt::Key_Up:
+        move = plain ? Move{false, v - 50} : ctrl ? Move{false, 0} : std::optional<Move>();
+        break;
+    case Qt::Key_Down:
+        move = plain ? Move{false, v + 50}
+                     : ctrl ? Move{false, verticalScrollBar()->maximum()} : std::optional<Move>();
+        break;
+    case Qt::Key_PageUp:
+        move = plain ? Move{false, v - vPage} : std::optional<Move>();
+        break;
+    case Qt::Key_PageDown:
+        move = plain ? Move{false, v + vPage} : std::optional<Move>();
+        break;
+    case Qt::Key_Home:
+        move = plain ? Move{true, h - hPage} : std::optional<Move>();
+        break;
+    case Qt::Key_End:
+        move = plain ? Move{true, h + hPage} : std::optional<Move>();
+        break;
+    default:
+        break;
+    }
+    if (!move) {
+        event->ignore();
+        return;
+    }
+    if (move->horizontal)
+        setHorzPosition(move->position);
+    else
+        setVertPosition(move->position);
+    NotifyScrolled();
+    event->accept();
+}
+
+void TPixImageBox::mousePressEvent(QMouseEvent *event)
+{
+    if (m_focusable)
+        setFocus(Qt::MouseFocusReason);
+    m_boxPressed = event->button() == Qt::LeftButton;
+    emit OnMouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TPixImageBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && m_boxPressed) {
+        m_boxPressed = false;
+        if (viewport()->rect().contains(event->position().toPoint()))
+            emit OnClick(this);
+    }
+}
+
+void TPixImageBox::imageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                                  const QPoint &pos)
+{
+    if (m_focusable)
+        setFocus(Qt::MouseFocusReason);
+    if (button == Qt::LeftButton) {
+        m_held = true;
+        if (m_drag) {
+            m_dragging = true;
+            m_dragStart = pos;
+            setOverrideCursor(m_dragCursor);
+        }
+    }
+    emit OnMouseDown(button, modifiers, pos);
+}
+
+void TPixImageBox::imageMouseMove(const QPoint &pos)
+{
+    if (!m_drag || !m_dragging)
+        return;
+    // The picture moves with the scroll, so the grabbed point stays under the pointer.
+    setHorzPosition(horzPosition() + m_dragStart.x() - pos.x());
+    setVertPosition(vertPosition() + m_dragStart.y() - pos.y());
+    m_overlay->move(0, 0);
+}
+
+void TPixImageBox::imageMouseUp(Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton)
+        return;
+    m_held = false;
+    m_dragging = false;
+    restoreCursor();
+}
+
+void TPixImageBox::setOverrideCursor(const QCursor &cursor)
+{
+    if (m_cursorOverridden) {
+        QGuiApplication::changeOverrideCursor(cursor);
+        return;
+    }
+    QGuiApplication::setOverrideCursor(cursor);
+    m_cursorOverridden = true;
+}
+
+void TPixImageBox::restoreCursor()
+{
+    if (!m_cursorOverridden)
+        return;
+    QGuiApplication::restoreOverrideCursor();
+    m_cursorOverridden = false;
+}
+
+TPixImageBox::~TPixImageBox()
+{
+    restoreCursor();
+}

@@ -1,0 +1,206 @@
+#include "controls/PixGeometry.h"
+#include "controls/PixImage.h"
+
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QImage filled(int w, int h, QColor c, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage image(w, h, format);
+    image.fill(c);
+    return image;
+}
+
+} // namespace
+
+class TestPixImage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void drawingRect_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("control");
+        QTest::addColumn<bool>("stretch");
+        QTest::addColumn<bool>("proportional");
+        QTest::addColumn<bool>("center");
+        QTest::addColumn<QRect>("rect");
+        QTest::newRow("proportional shrinks landscape")
+            << QSize(400, 200) << QSize(100, 100) << false << true << false << QRect(0, 0, 100, 50);
+        QTest::newRow("proportional leaves a fitting picture")
+            << QSize(50, 40) << QSize(100, 100) << false << true << false << QRect(0, 0, 50, 40);
+        QTest::newRow("stretch proportional centred portrait")
+            << QSize(200, 400) << QSize(100, 100) << true << true << true << QRect(25, 0, 50, 100);
+        QTest::newRow("stretch fills whatever the ratio")
+            << QSize(30, 300) << QSize(100, 80) << true << false << false << QRect(0, 0, 100, 80);
+        QTest::newRow("centred natural size cuts both edges")
+            << QSize(300, 300) << QSize(100, 100) << false << false << true
+            << QRect(QPoint(-100, -100), QPoint(199, 199));
+        QTest::newRow("natural size") << QSize(30, 20) << QSize(100, 100) << false << false
+                                      << false << QRect(0, 0, 30, 20);
+        QTest::newRow("landscape limited by height")
+            << QSize(300, 200) << QSize(200, 100) << true << true << false << QRect(0, 0, 150, 100);
+    }
+
+    void drawingRect()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, control);
+        QFETCH(bool, stretch);
+        QFETCH(bool, proportional);
+        QFETCH(bool, center);
+        QFETCH(QRect, rect);
+        QCOMPARE(PixGeometry::drawingRect(picture.width(), picture.height(), control.width(),
+                                          control.height(), stretch, proportional, center),
+                 rect);
+    }
+
+    void newControl()
+    {
+        TPixImage image;
+        QCOMPARE(image.size(), QSize(105, 105));
+        QCOMPARE(image.resampleDelay(), 300);
+        QCOMPARE(image.resampleBackColor(), QColor(Qt::white));
+        image.setAutoSize(true);
+        QCOMPARE(image.size(), QSize(105, 105)); // an empty picture leaves the size alone
+        image.setPicture(filled(40, 30, Qt::red));
+        QCOMPARE(image.size(), QSize(40, 30));
+        QVERIFY(image.isOpaque());
+    }
+
+    // Three paints 100 ms apart, then silence: one smooth pass, 300 ms after the third.
+    void smoothPassOnceAfterQuiet()
+    {
+        QWidget window;
+        auto *image = new TPixImage(&window);
+        image->setPicture(filled(400, 400, Qt::darkGreen));
+        image->setStretch(true);
+        image->setResample(true);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy passes(image, &TPixImage::OnPaint);
+        QElapsedTimer sinceLast;
+        for (int i = 0; i < 3; ++i) {
+            image->repaint();
+            sinceLast.start();
+            QTest::qWait(100);
+            QCOMPARE(passes.count(), 0);
+        }
+        QTRY_COMPARE(passes.count(), 1);
+        QVERIFY(sinceLast.elapsed() >= 300);
+        QCOMPARE(passes.first().first().value<TPixImage *>(), image);
+        QTest::qWait(400);
+        QCOMPARE(passes.count(), 1);
+    }
+
+    void noSmoothPass_data()
+    {
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<bool>("vector");
+        QTest::newRow("delay 0") << 0 << false;
+        QTest::newRow("vector picture") << 300 << true;
+    }
+
+    void noSmoothPass()
+    {
+        QFETCH(int, delay);
+        QFETCH(bool, vector);
+        QWidget window;
+        auto *image = new TPixImage(&window);
+        TPicture picture;
+        if (vector) {
+            QPicture drawing;
+            QPainter p(&drawing);
+            p.drawEllipse(0, 0, 80, 80);
+            p.end();
+            picture.setVector(drawing);
+        } else {
+            picture.setImage(filled(80, 80, Qt::blue));
+        }
+        image->setPicture(picture);
+        image->setResample(true);
+        image->setResampleDelay(delay);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy passes(image, &TPixImage::OnPaint);
+        image->repaint();
+        QVERIFY(!image->isSmoothPassPending());
+        QTest::qWait(400);
+        QCOMPARE(passes.count(), 0);
+    }
+
+    // After the smooth pass the transparent pixels show the back colour, not the parent.
+    void smoothPassUsesBackColour()
+    {
+        QWidget window;
+        window.setAutoFillBackground(true);
+        QPalette pal = window.palette();
+        pal.setColor(QPalette::Window, Qt::black);
+        window.setPalette(pal);
+        window.resize(100, 100);
+        auto *image = new TPixImage(&window);
+        QImage picture = filled(20, 20, Qt::red);
+        for (int x = 0; x < 20; ++x)
+            for (int y = 10; y < 20; ++y)
+                picture.setPixelColor(x, y, Qt::green); // the bottom-left colour: transparent
+        image->setPicture(picture);
+        image->setTransparent(true);
+        image->setStretch(true);
+        image->setResampleBackColor(Qt::yellow);
+        image->setResample(true);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QImage afterPass;
+        connect(image, &TPixImage::OnPaint, this, [&] {
+            afterPass = window.screen()->grabWindow(window.winId()).toImage();
+        });
+        image->repaint();
+        QTRY_VERIFY(!afterPass.isNull());
+        QCOMPARE(afterPass.pixelColor(50, 90), QColor(Qt::yellow));
+        QCOMPARE(afterPass.pixelColor(50, 10), QColor(Qt::red));
+        // An ordinary paint leaves the transparent part out.
+        QCOMPARE(window.grab().toImage().pixelColor(50, 90), QColor(Qt::black));
+    }
+
+    void unchangedPropertyDoesNothing()
+    {
+        TPixImage image;
+        image.setPicture(filled(20, 20, Qt::red));
+        image.setStretch(true);
+        const bool opaque = image.isOpaque();
+        image.setStretch(true);
+        image.setCenter(false);
+        QCOMPARE(image.isOpaque(), opaque);
+    }
+
+    void convertTo24Bit()
+    {
+        TPixImage image;
+        const QImage rgb = filled(10, 10, Qt::red);
+        image.setPicture(rgb);
+        QVERIFY(image.ConvertTo24Bit(Qt::white));
+        QCOMPARE(image.picture().image().cacheKey(), rgb.cacheKey());
+
+        QImage argb = filled(10, 10, Qt::transparent, QImage::Format_ARGB32);
+        argb.setPixelColor(0, 0, Qt::blue);
+        TPicture icon;
+        icon.setImage(argb, TPicture::Kind::Icon);
+        image.setPicture(icon);
+        QVERIFY(image.ConvertTo24Bit(Qt::yellow));
+        QCOMPARE(image.picture().kind(), TPicture::Kind::Raster);
+        QCOMPARE(image.picture().image().pixelColor(5, 5), QColor(Qt::yellow));
+        QCOMPARE(image.picture().image().pixelColor(0, 0), QColor(Qt::blue));
+
+        image.setPicture(TPicture());
+        QVERIFY(!image.ConvertTo24Bit(Qt::white));
+    }
+};
+
+QTEST_MAIN(TestPixImage)
+#include "tst_piximage.moc"
