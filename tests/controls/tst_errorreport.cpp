@@ -1,4 +1,5 @@
-#include "controls/ErrorReport.h"
+#include "controls/MessageBoxes.h"
+#include "pos/ErrorReport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -59,7 +60,9 @@ private slots:
             buttons = int(box->buttons().size());
             box->button(QMessageBox::Ok)->click();
         });
+        installMessageBoxes();
         ErrorReport::showWarning(QStringLiteral("Varning text"));
+        ErrorReport::setSink({});
         QCOMPARE(icon, QMessageBox::Warning);
         QCOMPARE(title, u"Varning");
         QCOMPARE(buttons, 1);

@@ -1,6 +1,6 @@
 #include "ErrorReport.h"
 
-#include <QMessageBox>
+#include <cstdio>
 
 namespace {
 
@@ -16,9 +16,8 @@ void show(ErrorReport::Kind kind, const QString &title, const QString &text)
         sink()(kind, title, text);
         return;
     }
-    QMessageBox box(kind == ErrorReport::Kind::Error ? QMessageBox::Critical : QMessageBox::Warning,
-                    title, text, QMessageBox::Ok);
-    box.exec();
+    // Without a window system to show it on, the report goes to the error output.
+    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
 }
 
 } // namespace

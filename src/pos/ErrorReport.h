@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pos/TavlixError.h"
+#include "TavlixError.h"
 
 #include <QString>
 
@@ -12,7 +12,8 @@ namespace ErrorReport {
 
 enum class Kind { Error, Warning };
 
-// Where reports go instead of a message box; tests record them. An empty sink restores the boxes.
+// Where reports go: the message boxes of MessageBoxes.h in the program, a recorder in tests.
+// Without a sink they are written to the error output.
 using Sink = std::function<void(Kind kind, const QString &title, const QString &text)>;
 void setSink(Sink sink);
 

@@ -1,0 +1,113 @@
+#include "TicketStatements.h"
+
+#include "db/Query.h"
+
+namespace {
+
+const QString alla = QStringLiteral("Alla");
+
+QStringList withDevice(const QString &first, const QString &namn, const QStringList &rest = {})
+{
+    QStringList lines{first};
+    if (namn != alla)
+        lines.append(TicketStatements::deviceLine(namn));
+    return lines + rest;
+}
+
+QString idBound(int lastId)
+{
+    return QStringLiteral("And ID > ") + QString::number(lastId);
+}
+
+} // namespace
+
+namespace TicketStatements {
+
+QString deviceLine(const QString &namn)
+{
+    return QStringLiteral("And LopNrFavUt in (Select LopNr from FavUt where Namn='")
+        + QString(namn).replace(u'\'', QStringLiteral("''")) + QStringLiteral("')");
+}
+
+QStringList countOpen(const QString &namn)
+{
+    return withDevice(QStringLiteral("Select Count(*) Antal from Tavlix where Status=0"), namn);
+}
+
+QStringList countNewOpen(const QString &namn, int lastId)
+{
+    return withDevice(QStringLiteral("Select Count(*) Antal from Tavlix where Status=0"), namn,
+                      {idBound(lastId)});
+}
+
+QStringList selectOpen(const QString &namn)
+{
+    return withDevice(QStringLiteral("Select * from Tavlix where Status = 0"), namn,
+                      {QStringLiteral("Order by ID")});
+}
+
+QStringList selectNewOpen(const QString &namn, int lastId)
+{
+    return withDevice(QStringLiteral("Select * from Tavlix where Status = 0"), namn,
+                      {idBound(lastId), QStringLiteral("Order by ID")});
+}
+
+QStringList countDone(const QString &namn)
+{
+    return withDevice(QStringLiteral("Select Count(*) Antal from Tavlix where Status=1"), namn);
+}
+
+QStringList selectDone(const QString &namn)
+{
+    return withDevice(QStringLiteral("Select * from Tavlix where Status = 1"), namn,
+                      {QStringLiteral("Order by ID")});
+}
+
+QStringList markDone(int seconds, const QString &id)
+{
+    return {QStringLiteral("Update Tavlix Set Status = 1, "),
+            QStringLiteral("Sekunder =") + QString::number(seconds),
+            QStringLiteral("where ID=") + id};
+}
+
+QStringList reopen(int seconds, const QString &id)
+{
+    return {QStringLiteral("Update Tavlix Set Status = 0, "),
+            QStringLiteral("Sekunder =") + QString::number(seconds),
+            QStringLiteral("where ID=") + id};
+}
+
+QStringList deviceNames()
+{
+    return {QStringLiteral("Select Namn from FavUt order By Namn")};
+}
+
+QStringList healthCheck()
+{
+    return {QStringLiteral("Select Count(*) from Foretag")};
+}
+
+QStringList probeBongChanged()
+{
+    return {QStringLiteral("Select BongChanged from Tavlix"), QStringLiteral("Where 1 = 0")};
+}
+
+QStringList addBongChanged()
+{
+    return {QStringLiteral("Alter table Tavlix Add BongChanged VarBinary(Max) ")};
+}
+
+} // namespace TicketStatements
+
+TicketRow readTicketRow(const TQuery &query, bool withNumber)
+{
+    TicketRow row;
+    row.id = query.fieldAsString(QStringLiteral("id"));
+    row.status = query.fieldAsInteger(QStringLiteral("Status"));
+    row.sekunder = query.fieldAsInteger(QStringLiteral("Sekunder"));
+    row.skapad = query.fieldAsDateTime(QStringLiteral("Skapad"));
+    if (withNumber)
+        row.number = query.fieldAsInteger(QStringLiteral("ID"));
+    row.bong = query.fieldAsBytes(QStringLiteral("Bong"));
+    return row;
+}

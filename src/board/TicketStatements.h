@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QStringList>
+
+class TQuery;
+
+// Every statement the board sends for its tickets, as lines of text. namn is the output device;
+// "Alla" (exactly) means all devices and adds no device line.
+namespace TicketStatements {
+
+QStringList countOpen(const QString &namn);
+QStringList countNewOpen(const QString &namn, int lastId);
+QStringList selectOpen(const QString &namn);
+QStringList selectNewOpen(const QString &namn, int lastId);
+QStringList countDone(const QString &namn);
+QStringList selectDone(const QString &namn);
+QStringList markDone(int seconds, const QString &id);
+QStringList reopen(int seconds, const QString &id);
+QStringList deviceNames();
+
+QStringList healthCheck();
+QStringList probeBongChanged();
+QStringList addBongChanged();
+
+// "And LopNrFavUt in (Select LopNr from FavUt where Namn='…')", with a quote in the name doubled
+// so that it matches that device and cannot end the text early.
+QString deviceLine(const QString &namn);
+
+} // namespace TicketStatements
+
+// One row of a ticket select.
+struct TicketRow
+{
+    QString id;        // the ID as read, written back unchanged
+    int number = 0;    // the ID as integer (open tickets only)
+    int status = 0;
+    int sekunder = 0;  // NULL reads as 0
+    QDateTime skapad;
+    QByteArray bong;
+};
+
+// Reads the current row; withNumber also reads the ID as integer (open-ticket builds).
+TicketRow readTicketRow(const TQuery &query, bool withNumber);

@@ -1,0 +1,153 @@
+#include "db/DataSourceRepair.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "pos/TavlixError.h"
+
+#include "OdbcFixture.h"
+#include "PosDatabase.h"
+
+#include <QTest>
+
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_odbc.addDataSource(QStringLiteral("Kassa"), false);
+        m_odbc.addDataSource(QStringLiteral("Borta"), true);
+        m_odbc.addDataSource(QStringLiteral("Repair"), false);
+    }
+
+    void openByDataSourceName()
+    {
+        TDatabase db;
+        db.setAliasName(QStringLiteral("Kassa"));
+        db.setParams(QStringLiteral("SA"), QStringLiteral("pw;x}"));
+        db.open();
+        QVERIFY(db.isOpen());
+        QVERIFY(db.isSqlite());
+        db.close();
+        db.close(); // closing a closed connection does nothing
+        QVERIFY(!db.isOpen());
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("dsn");
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("unknown data source") << "Okand" << "Data source name not found";
+        QTest::newRow("database away") << "Borta" << "connect failed";
+    }
+
+    void openFailures()
+    {
+        QFETCH(QString, dsn);
+        QFETCH(QString, fragment);
+        TDatabase db;
+        db.setAliasName(dsn);
+        try {
+            db.open();
+            QFAIL("no error raised");
+        } catch (const TavlixError &e) {
+            QVERIFY2(e.message().contains(fragment, Qt::CaseInsensitive), qPrintable(e.message()));
+        }
+    }
+
+    void statementObject()
+    {
+        TDatabase db;
+        db.setAliasName(QStringLiteral("Kassa"));
+        db.open();
+        PosDatabase pos(db);
+        pos.createSchema();
+        const QDateTime created(QDate(2026, 12, 10), QTime(11, 30, 15));
+        pos.insertTicket(pos.deviceNumber(QStringLiteral("Kök")), 0, std::nullopt, created, QByteArray("BM\x01\x00", 4));
+        pos.insertTicket(pos.deviceNumber(QStringLiteral("Bar")), 1, 754, created.addSecs(60), QByteArray());
+
+        TQuery q(db);
+        q.addLine(QStringLiteral("Select * from Tavlix"));
+        q.addLine(QStringLiteral("Order by ID"));
+        QCOMPARE(q.text(), QStringLiteral("Select * from Tavlix\r\nOrder by ID"));
+        const int before = db.statementsSent();
+        q.open();
+        QCOMPARE(db.statementsSent(), before + 1);
+        QVERIFY(!q.eof());
+        QCOMPARE(q.fieldAsString(QStringLiteral("id")), u"1");
+        QCOMPARE(q.fieldAsInteger(QStringLiteral("SEKUNDER")), 0); // NULL reads as 0
+        QCOMPARE(q.fieldAsDateTime(QStringLiteral("skapad")), created);
+        QCOMPARE(q.fieldAsBytes(QStringLiteral("Bong")), QByteArray("BM\x01\x00", 4));
+        q.next();
+        QVERIFY(!q.eof());
+        QCOMPARE(q.fieldAsInteger(QStringLiteral("Sekunder")), 754);
+        q.next();
+        QVERIFY(q.eof());
+        QVERIFY_THROWS_EXCEPTION(TavlixError, q.fieldAsString(QStringLiteral("ID")));
+
+        q.close();
+        q.clearSql();
+        q.addLine(QStringLiteral("Select Namn from FavUt order By Namn"));
+        q.open();
+        QCOMPARE(q.fieldAsString(QStringLiteral("namn")), QStringLiteral("Bar"));
+        QVERIFY_THROWS_EXCEPTION(TavlixError, q.fieldAsString(QStringLiteral("Saknas")));
+
+        q.clearSql();
+        q.addLine(QStringLiteral("Select * from Saknas"));
+        try {
+            q.open();
+            QFAIL("no error raised");
+        } catch (const TavlixError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("no such table")), qPrintable(e.message()));
+        }
+    }
+
+    // SQLite does not know VarBinary(Max); the access layer maps it, and only it.
+    void varBinaryMaxOnSqlite()
+    {
+        TDatabase db;
+        db.setAliasName(QStringLiteral("Kassa"));
+        db.open();
+        PosDatabase(db).createSchema();
+        TQuery q(db);
+        q.addLine(QStringLiteral("Alter table Tavlix Add BongChanged VarBinary(Max) "));
+        q.execSql();
+        q.clearSql();
+        q.addLine(QStringLiteral("Select BongChanged from Tavlix"));
+        q.addLine(QStringLiteral("Where 1 = 0"));
+        q.open();
+        QVERIFY(q.eof());
+    }
+
+    void repairWritesUserName()
+    {
+        QCOMPARE(dataSourceSetting(QStringLiteral("Repair"), QStringLiteral("UID")), QString());
+        repairDataSource(QStringLiteral("Repair"));
+        QCOMPARE(dataSourceSetting(QStringLiteral("Repair"), QStringLiteral("UID")), u"SA");
+        QFile ini(m_odbc.iniPath());
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll();
+        QVERIFY(text.contains("UID"));
+        QVERIFY(text.contains("[Kassa]")); // the other data sources stay
+        // A later open uses it.
+        TDatabase db;
+        db.setAliasName(QStringLiteral("Repair"));
+        db.open();
+    }
+
+    void repairOfUnknownDataSourceRaises()
+    {
+        try {
+            repairDataSource(QStringLiteral("Finns inte"));
+            QFAIL("no error raised");
+        } catch (const TavlixError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Unknown data source 'Finns inte'"));
+        }
+    }
+
+private:
+    OdbcFixture &m_odbc = OdbcFixture::instance();
+};
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"

@@ -1,0 +1,103 @@
+#include "BmpWriter.h"
+#include "PosDatabase.h"
+#include "TicketRenderer.h"
+
+#include "db/Database.h"
+#include "db/Query.h"
+#include "pos/Scramble.h"
+
+#include "FileHelpers.h"
+#include "OdbcFixture.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestSimulator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bitmapDepths_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::newRow("1") << 1;
+        QTest::newRow("8") << 8;
+        QTest::newRow("24") << 24;
+        QTest::newRow("32") << 32;
+    }
+
+    void bitmapDepths()
+    {
+        QFETCH(int, depth);
+        QRandomGenerator random(7);
+        const QImage ticket = renderTicket(randomTicket(12, u"Kök"_s, random));
+        QCOMPARE(ticket.width(), 576);
+        const QByteArray bytes = bmpBytes(ticket, depth);
+        QCOMPARE(bytes.left(2), QByteArray("BM"));
+        const QImage read = QImage::fromData(bytes, "BMP");
+        QCOMPARE(read.size(), ticket.size());
+        QCOMPARE(read.depth() == 1, depth == 1);
+        // Black text on white survives every depth.
+        QCOMPARE(QColor(read.pixel(0, 0)), QColor(Qt::white));
+        QCOMPARE(qGray(read.pixel(300, ticket.height() - 19)), 0);
+    }
+
+    void heightFollowsTheLines()
+    {
+        KitchenTicket t;
+        t.lines = QStringList{u"1 x Pytt"_s};
+        const int one = renderTicket(t).height();
+        t.lines.append(u"   - utan lök"_s);
+        QCOMPARE(renderTicket(t).height(), one + 34);
+    }
+
+    // The program from the build, against a fresh data source.
+    void feedsAFreshDataSource()
+    {
+        OdbcFixture &odbc = OdbcFixture::instance();
+        const QString dsn = odbc.addDataSource(odbc.uniqueName(u"Sim"_s), false);
+        QProcess sim;
+        sim.start(QStringLiteral(TAVLIX_SIMULATOR),
+                  {u"--dsn"_s, dsn, u"--open"_s, u"5"_s, u"--done"_s, u"3"_s, u"--depth"_s,
+                   u"mixed"_s, u"--max-age"_s, u"1200"_s, u"--empty"_s, u"1"_s, u"--seed"_s, u"4"_s});
+        QVERIFY(sim.waitForFinished(30000));
+        QCOMPARE(sim.exitCode(), 0);
+
+        TDatabase db;
+        db.setAliasName(dsn);
+        db.open();
+        PosDatabase pos(db);
+        QCOMPARE(pos.count(u"Status = 0"_s), 5);
+        QCOMPARE(pos.count(u"Status = 1 AND Sekunder > 0"_s), 3);
+        TQuery q(db);
+        q.setLines({u"Select * from Tavlix"_s, u"Order by ID"_s});
+        int valid = 0;
+        for (q.open(); !q.eof(); q.next()) {
+            const QImage image = QImage::fromData(q.fieldAsBytes(u"Bong"_s), "BMP");
+            valid += !image.isNull() && image.width() == 576;
+        }
+        QCOMPARE(valid, 7); // the first ticket has an empty picture
+        q.close();
+        q.setLines({u"Select Namn from FavUt order By Namn"_s});
+        QStringList names;
+        for (q.open(); !q.eof(); q.next())
+            names.append(q.fieldAsString(u"Namn"_s));
+        QCOMPARE(names, (QStringList{u"Bar"_s, u"Grill"_s, u"Kök"_s}));
+    }
+
+    void scramblesAPassword()
+    {
+        QProcess sim;
+        sim.start(QStringLiteral(TAVLIX_SIMULATOR), {u"--scramble"_s, u"hemligt"_s});
+        QVERIFY(sim.waitForFinished(30000));
+        const QString form = QString::fromLatin1(sim.readAllStandardOutput()).trimmed();
+        QCOMPARE(form.size(), 16);
+        QCOMPARE(Scramble(u"D"_s, form, u"VarkoAB"_s), u"hemligt"_s);
+    }
+};
+
+QTEST_MAIN(TestSimulator)
+#include "tst_simulator.moc"

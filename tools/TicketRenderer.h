@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+#include <QRandomGenerator>
+#include <QString>
+#include <QStringList>
+
+// A kitchen ticket as a thermal printer would print it: table, waiter and time, then the items
+// with their quantities and modifiers. The picture's height follows the number of lines.
+struct KitchenTicket
+{
+    int number = 0;
+    QString table;
+    QString waiter;
+    QString time;
+    QString device;
+    QStringList lines; // "2 x Köttbullar", "   - utan lök", …
+};
+
+KitchenTicket randomTicket(int number, const QString &device, QRandomGenerator &random);
+QImage renderTicket(const KitchenTicket &ticket, int width = 576);
