@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+// Ticket pictures come from another program and may be damaged. This is the one place where the
+// board turns the stored bytes of a Windows bitmap file into a picture: dimensions beyond a sane
+// limit are refused before anything is allocated, pixel data shorter than the header promises
+// counts as damaged, run-length files are decoded into a cleared picture, and indexed pictures
+// get a full colour table, so that no pixel index outside it ever reaches scaling or painting.
+namespace TicketPicture {
+
+enum class Problem { None, Empty, NotBitmap, TooLarge, Truncated, Unreadable };
+
+struct Result
+{
+    QImage image; // null unless problem is None
+    Problem problem = Problem::None;
+};
+
+constexpr int maxWidth = 8192;
+constexpr int maxHeight = 32768;
+constexpr qint64 maxPixels = 64LL * 1024 * 1024;
+
+Result load(const QByteArray &bytes);
+
+} // namespace TicketPicture
