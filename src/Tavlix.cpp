@@ -1,11 +1,17 @@
-#include <QApplication>
+#include "board/Mainform.h"
+#include "controls/MessageBoxes.h"
 
-#include <cstdio>
+#include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlix"));
-    std::fputs("Tavlix: the board window is not part of this build yet.\n", stderr);
-    return 1;
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavlix"));
+    installMessageBoxes();
+
+    // Only the first argument is looked at ("/sharp").
+    TF_Mainform board(QApplication::arguments().mid(1, 1));
+    board.showMaximized();
+    return QApplication::exec();
 }

@@ -66,13 +66,19 @@ int PosDatabase::deviceNumber(const QString &name)
     return number;
 }
 
-int PosDatabase::insertTicket(int device, int status, std::optional<int> sekunder,
-                              const QDateTime &skapad, const QByteArray &bong)
+int PosDatabase::nextId()
 {
     QSqlQuery next(m_db.handle());
     if (!next.exec(QStringLiteral("SELECT COALESCE(MAX(ID), 0) + 1 FROM Tavlix")) || !next.next())
         fail(next);
-    const int id = next.value(0).toInt();
+    return next.value(0).toInt();
+}
+
+int PosDatabase::insertTicket(int device, int status, std::optional<int> sekunder,
+                              const QDateTime &skapad, const QByteArray &bong, int id)
+{
+    if (id == 0)
+        id = nextId();
     QSqlQuery q(m_db.handle());
     q.prepare(QStringLiteral("INSERT INTO Tavlix (ID, LopNrFavUt, Status, Sekunder, Skapad, Bong) "
                              "VALUES (?, ?, ?, ?, ?, ?)"));

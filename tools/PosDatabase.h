@@ -20,9 +20,11 @@ public:
     void createSchema();
     // The device's LopNr, adding the device when it is new.
     int deviceNumber(const QString &name);
-    // Inserts a ticket with the next ID, larger than all earlier ones, and returns that ID.
+    // The ID the next ticket gets, larger than all earlier ones.
+    int nextId();
+    // Inserts a ticket with the given ID, or with nextId() when id is 0, and returns its ID.
     int insertTicket(int device, int status, std::optional<int> sekunder, const QDateTime &skapad,
-                     const QByteArray &bong);
+                     const QByteArray &bong, int id = 0);
 
     int count(const QString &where = QString());
 

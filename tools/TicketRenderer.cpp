@@ -44,7 +44,8 @@ KitchenTicket randomTicket(int number, const QString &device, QRandomGenerator &
 QImage renderTicket(const KitchenTicket &t, int width)
 {
     const int lineHeight = 34;
-    const int header = 4 * lineHeight + 20;
+    const int margin = 24; // the printer's blank feed before the first line
+    const int header = margin + 4 * lineHeight + 20;
     const int height = header + static_cast<int>(t.lines.size()) * lineHeight + 40;
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -57,7 +58,7 @@ QImage renderTicket(const KitchenTicket &t, int width)
     QFont normal(QStringLiteral("Liberation Sans"));
     normal.setPixelSize(26);
 
-    int y = 10;
+    int y = margin;
     p.setFont(big);
     p.drawText(QRect(0, y, width, 44), Qt::AlignHCenter, QStringLiteral("BORD %1").arg(t.table));
     y += 48;

@@ -37,7 +37,8 @@ struct Feed
         const int lopNr = pos->deviceNumber(device);
         const int age = maxAge > 0 ? random.bounded(maxAge + 1) : 0;
         const QDateTime created = QDateTime::currentDateTime().addSecs(-age);
-        const KitchenTicket ticket = randomTicket(0, device, random);
+        const int id = pos->nextId();
+        const KitchenTicket ticket = randomTicket(id, device, random);
         QByteArray bong;
         if (empty > 0) {
             --empty;
@@ -51,7 +52,7 @@ struct Feed
         }
         const std::optional<int> sekunder = status == 1 ? std::optional<int>(age + 60 + random.bounded(900))
                                                         : std::nullopt;
-        return pos->insertTicket(lopNr, status, sekunder, created, bong);
+        return pos->insertTicket(lopNr, status, sekunder, created, bong, id);
     }
 };
 

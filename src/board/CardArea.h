@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QScrollArea>
+
+// The scroll area of a tab. Cards are children of its canvas and stand at content coordinates;
+// the canvas grows to hold them. A hidden scroll bar means no scrolling in that direction.
+class CardArea : public QScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit CardArea(QWidget *parent = nullptr);
+
+    QWidget *canvas() const { return m_canvas; }
+
+    void setHorzBarVisible(bool on);
+    void setVertBarVisible(bool on);
+    bool horzBarVisible() const { return m_horz; }
+    bool vertBarVisible() const { return m_vert; }
+
+    int horzPosition() const;
+    void setHorzPosition(int pos);
+
+    // Lets the canvas hold every card; called after cards come or go.
+    void updateExtent();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QWidget *m_canvas;
+    bool m_horz = false;
+    bool m_vert = false;
+};

@@ -1,0 +1,171 @@
+#include "Mainform.h"
+
+#include "CardArea.h"
+#include "ErrorLog.h"
+#include "TicketPicture.h"
+
+#include "controls/Panel.h"
+#include "controls/PixGeometry.h"
+#include "pos/ErrorReport.h"
+
+using CardLayout::Cursor;
+using CardLayout::Tab;
+namespace S = TicketStatements;
+
+namespace {
+
+int count(TQuery &q, const QStringList &statement)
+{
+    q.close();
+    q.clearSql();
+    q.setLines(statement);
+    q.open();
+    const int antal = q.fieldAsInteger(QStringLiteral("Antal"));
+    q.close();
+    return antal;
+}
+
+void select(TQuery &q, const QStringList &statement)
+{
+    q.close();
+    q.clearSql();
+    q.setLines(statement);
+    q.open();
+}
+
+} // namespace
+
+void TF_Mainform::ti_UpdateBongsTimer()
+{
+    ti_UpdateBongs.stop();
+    const bool done = ErrorReport::guarded([this] {
+        link.CheckConnection();
+        if (link.isEnding())
+            return;
+        if (m_repaint)
+            ReloadBongs();
+        else if (LastId == 0)
+            LoadBongs();
+        else
+            LoadNewBongs();
+    });
+    // A connect sequence that failed on its own leaves the board without database work.
+    if (done && !link.isEnding())
+        ti_UpdateBongs.start();
+}
+
+void TF_Mainform::buildRows(TQuery &q, Cursor &cursor, bool open)
+{
+    for (; !q.eof(); q.next()) {
+        const TicketRow row = readTicketRow(q, open);
+        if (open)
+            LastId = row.number;
+        const TicketPicture::Result picture = TicketPicture::load(row.bong);
+        if (picture.problem != TicketPicture::Problem::None) {
+            cursor.skip(); // the ticket keeps its slot
+            noteSkipped(row);
+            continue;
+        }
+        // The layout compares the picture's height as the card shows it, scaled to the card's
+        // width, with the row height.
+        const int shownHeight = PixGeometry::nearest(double(picture.image.height())
+                                                     * pa_Mall->width() / picture.image.width());
+        const CardLayout::Placement p = cursor.place(shownHeight);
+        BuildCard(p.left, p.top, p.height, p.row, p.col, row, picture.image);
+    }
+    q.close();
+}
+
+void TF_Mainform::noteSkipped(const TicketRow &row)
+{
+    // Whoever looks after the installation learns that an order was not shown, once a run.
+    if (m_skipped.contains(row.id))
+        return;
+    m_skipped.insert(row.id);
+    try {
+        LogError(QStringLiteral("Bong %1 kunde inte visas: bilden saknas eller är skadad").arg(row.id));
+    } catch (const TavlixError &) {
+        // A log that cannot be written must not stop the build.
+    }
+}
+
+void TF_Mainform::LoadBongs()
+{
+    layoutState.mainSlots = 0;
+    if (m_horizontal) {
+        layoutState.nextRow = 1;
+        layoutState.nextCol = 0;
+    }
+    TQuery &q = link.qu_Slask;
+    try {
+        if (count(q, S::countOpen(m_namn)) > 0) {
+            sb_Main->hide();
+            select(q, S::selectOpen(m_namn));
+            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(),
+                          MainGrid, &layoutState);
+            cursor.startFull();
+            buildRows(q, cursor, true);
+        }
+    } catch (const TavlixError &e) {
+        sb_Main->show();
+        sb_Main->updateExtent();
+        ErrorReport::showError(e.message());
+    }
+    sb_Main->show();
+    sb_Main->updateExtent();
+}
+
+void TF_Mainform::LoadNewBongs()
+{
+    TQuery &q = link.qu_Slask;
+    try {
+        if (count(q, S::countNewOpen(m_namn, LastId)) > 0) {
+            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(),
+                          MainGrid, &layoutState);
+            cursor.startIncremental();
+            sb_Main->hide();
+            sb_Main->setHorzPosition(0);
+            select(q, S::selectNewOpen(m_namn, LastId));
+            buildRows(q, cursor, true);
+        }
+    } catch (const TavlixError &e) {
+        sb_Main->show();
+        sb_Main->updateExtent();
+        ErrorReport::showError(e.message());
+    }
+    sb_Main->show();
+    sb_Main->updateExtent();
+    sb_Main->repaint();
+}
+
+void TF_Mainform::ReloadBongs()
+{
+    discardMainCards();
+    layoutState.mainSlots = 0;
+    layoutState.nextRow = 1;
+    MainGrid.clear();
+    LoadBongs();
+}
+
+void TF_Mainform::LoadReadyBongs()
+{
+    discardReadyCards();
+    ReadyGrid.clear();
+    TQuery &q = link.qu_Slask;
+    try {
+        if (count(q, S::countDone(m_namn)) > 0) {
+            sb_Ready->hide();
+            select(q, S::selectDone(m_namn));
+            Cursor cursor(Tab::Ready, layoutSettings(), sb_Ready->width(), sb_Ready->height(),
+                          ReadyGrid, nullptr);
+            cursor.startFull();
+            buildRows(q, cursor, false);
+        }
+    } catch (const TavlixError &e) {
+        sb_Ready->show();
+        sb_Ready->updateExtent();
+        ErrorReport::showError(e.message());
+    }
+    sb_Ready->show();
+    sb_Ready->updateExtent();
+}

@@ -1,0 +1,155 @@
+#include "Mainform.h"
+
+#include "CardArea.h"
+
+#include "controls/Panel.h"
+#include "controls/PixGeometry.h"
+#include "controls/PixImageBox.h"
+#include "controls/XiButton.h"
+#include "pos/ErrorReport.h"
+#include "pos/TextUtils.h"
+#include "pos/TimeUtils.h"
+
+QColor TF_Mainform::AgeColor(int age) const
+{
+    return ::AgeColor(age, m_limits,
+                      {pa_FotMall->color(), pa_FotMallGul->color(), pa_FotMallRod->color()});
+}
+
+TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col,
+                                 const TicketRow &ticket, const QImage &bitmap)
+{
+    const bool open = ticket.status == 0;
+    const int number = ticket.id.toInt();
+    CardArea *area = open ? sb_Main : sb_Ready;
+    const int width = pa_Mall->width();
+    const int footHeight = pa_FotMall->height();
+
+    // The card owns its footer, clock, image box and button; until it is in its list a failure
+    // takes it away whole, so no half-built card stays on the board.
+    auto card = std::make_unique<TPanel>(area->canvas());
+    card->setGeometry(left, top, width, height);
+    card->setColor(Qt::white);
+    setTag(card.get(), number);
+
+    auto *foot = new TPanel(card.get());
+    foot->setGeometry(0, height - footHeight, width, footHeight);
+    foot->setColor(pa_FotMall->color());
+    setTag(foot, number);
+
+    auto *clock = new TPanel(foot);
+    clock->setGeometry(0, 0, pa_MallKlocka->width(), footHeight);
+    clock->setFont(pa_MallKlocka->font());
+    clock->setFontColor(pa_MallKlocka->fontColor());
+    clock->setBevelOuter(pa_MallKlocka->bevelOuter());
+    clock->setColor(pa_MallKlocka->color());
+    setTag(clock, number);
+
+    auto *box = new TPixImageBox(card.get());
+    box->setGeometry(0, 0, width, std::max(0, height - footHeight));
+    box->setHorzScrollBarVisible(false);
+    box->setVertScrollBarVisible(true);
+    box->setColor(Qt::white);
+    box->setImageCenter(false);
+    box->setImageDrag(true);
+    box->setImageFitOnlyBig(false);
+    box->setImageFitToWindow(false);
+    box->setImageKeepPosition(false);
+    box->Image()->setPicture(bitmap);
+    box->PictureLoaded();
+    box->Image()->setResample(true);
+    box->setImageScale(PixGeometry::nearest(double(box->width()) / box->Image()->width() * 100));
+    setTag(box, number);
+    connect(box, &TPixImageBox::OnClick, this, [this, open](QObject *sender) {
+        ErrorReport::guarded([&] { open ? ImageClick(sender) : ImageClickReady(sender); });
+    });
+
+    TXiButton *templateButton = open ? bu_Mall : bu_MallReady;
+    auto *button = new TXiButton(foot);
+    button->setGeometry(width - bu_Mall->width(), 0, bu_Mall->width(), footHeight);
+    button->setCaption(templateButton->caption());
+    button->setColorScheme(templateButton->colorScheme());
+    setTag(button, number);
+    connect(button, &TXiButton::OnClick, this, [this, button, open] {
+        ErrorReport::guarded([&] { open ? PanneDblClick(button) : PanneDblClickReady(button); });
+    });
+
+    auto record = std::make_unique<TBoxInfo>();
+    record->Row = row;
+    record->Col = col;
+    record->Panel = card.get();
+    record->ClockPanel = clock;
+    record->FootPanel = foot;
+    record->ImageBox = box;
+    record->Top = top;
+    record->Left = left;
+    record->Id = ticket.id;
+    if (ticket.sekunder != 0)
+        record->Seconds = ticket.sekunder;
+    else if (ticket.skapad.isValid())
+        record->Seconds = ElapsedSeconds(QDateTime::currentDateTime(), ticket.skapad);
+    if (open) {
+        record->Timer = new QTimer(this);
+        record->Timer->setInterval(1000);
+        setTag(record->Timer, number);
+        QTimer *timer = record->Timer;
+        connect(timer, &QTimer::timeout, this, [this, timer] { PanneKlockaTimer(timer); });
+        timer->start();
+    }
+
+    const QColor color = AgeColor(record->Seconds);
+    foot->setColor(color);
+    clock->setColor(color);
+    if (!open)
+        clock->setCaption(ClockText(record->Seconds).left(5));
+
+    card->show();
+    TBoxInfo *built = record.get();
+    (open ? MainList : ReadyList).push_back(std::move(record));
+    card.release(); // owned by its scroll area from here on
+    return built;
+}
+
+int TF_Mainform::FindCard(const CardList &list, int number)
+{
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (tagOf(list[i]->Panel) == number)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void TF_Mainform::discardCard(CardList &list, size_t position)
+{
+    TBoxInfo &record = *list[position];
+    if (record.Timer) {
+        record.Timer->stop();
+        delete record.Timer;
+    }
+    delete record.Panel;
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+void TF_Mainform::discardMainCards()
+{
+    while (!MainList.empty())
+        discardCard(MainList, MainList.size() - 1);
+}
+
+void TF_Mainform::discardReadyCards()
+{
+    while (!ReadyList.empty())
+        discardCard(ReadyList, ReadyList.size() - 1);
+}
+
+void TF_Mainform::PanneKlockaTimer(QTimer *timer)
+{
+    const int position = FindCard(MainList, tagOf(timer));
+    if (position < 0)
+        return;
+    TBoxInfo &record = *MainList[static_cast<size_t>(position)];
+    ++record.Seconds;
+    // The clock counts ticks, not wall time; the clock panel keeps its build colour.
+    record.ClockPanel->setCaption(ClockText(record.Seconds).left(5));
+    record.FootPanel->setColor(AgeColor(record.Seconds));
+}

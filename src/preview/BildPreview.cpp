@@ -1,0 +1,123 @@
+#include "BildPreview.h"
+
+#include "controls/Glyphs.h"
+#include "controls/Panel.h"
+#include "controls/PixGeometry.h"
+#include "controls/PixImageBox.h"
+#include "controls/XiButton.h"
+#include "pos/TextUtils.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+constexpr int bildWidth = 508;
+constexpr int bildHeight = 627;
+constexpr int barHeight = 36;
+} // namespace
+
+TF_BildPreview::TF_BildPreview(AgeColorFunction ageColor, QWidget *board)
+    : QWidget(board, Qt::Tool | Qt::WindowStaysOnTopHint)
+    , m_ageColor(std::move(ageColor))
+{
+    // Closing destroys the window with its timer and its copy of the picture.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString());
+    resize(bildWidth, bildHeight + barHeight);
+
+    Bild = new TPixImageBox(this);
+    Bild->setGeometry(0, 0, bildWidth, bildHeight);
+    Bild->setColor(Qt::white);
+    Bild->setHorzScrollBarVisible(false);
+    Bild->setImageFitOnlyBig(false);
+    Bild->setImageKeepPosition(false);
+    Bild->setImageDrag(false);
+    connect(Bild, &TPixImageBox::OnMouseDown, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &) { BildMouseDown(button); });
+
+    pa_Botten = new TPanel(this);
+    pa_Botten->setColor(Qt::black);
+    pa_Botten->setGeometry(0, bildHeight, bildWidth, barHeight);
+
+    pa_MallKlocka = new TPanel(pa_Botten);
+    pa_MallKlocka->setGeometry(0, 0, 121, barHeight);
+    pa_MallKlocka->setColor(Qt::white);
+    pa_MallKlocka->setBevelOuter(TPanel::Bevel::Lowered);
+    QFont clockFont(QStringLiteral("Arial"));
+    clockFont.setPixelSize(27);
+    clockFont.setBold(true);
+    pa_MallKlocka->setFont(clockFont);
+    pa_MallKlocka->setCaption(QStringLiteral("02:01"));
+
+    pa_Hoger = new TPanel(pa_Botten);
+    pa_Hoger->setColor(Qt::black);
+    pa_Hoger->setGeometry(bildWidth - 344, 0, 344, barHeight);
+
+    bu_stang = new TXiButton(pa_Hoger);
+    bu_stang->setGeometry(344 - 41, 0, 41, 35);
+    bu_stang->setColorScheme(TColorScheme::csGraySkin);
+    bu_stang->setGlyph(Glyphs::house());
+    connect(bu_stang, &TXiButton::OnClick, this, &TF_BildPreview::bu_stangClick);
+
+    ti_Sekunder.setInterval(1000);
+    connect(&ti_Sekunder, &QTimer::timeout, this, &TF_BildPreview::ti_SekunderTimer);
+}
+
+void TF_BildPreview::loadPicture(const TPicture &picture)
+{
+    Bild->Image()->setPicture(picture);
+    Bild->PictureLoaded();
+    Bild->Image()->setResample(true);
+    if (Bild->Image()->width() > 0)
+        Bild->setImageScale(
+            PixGeometry::nearest(double(Bild->width()) / Bild->Image()->width() * 100));
+}
+
+void TF_BildPreview::showTicket(const TPicture &picture, const QColor &color, int seconds)
+{
+    loadPicture(picture);
+    pa_Botten->setColor(color);
+    pa_Hoger->setColor(pa_Botten->color());
+    m_age = seconds;
+    ti_Sekunder.start();
+    centreOnBoardScreen();
+    show();
+}
+
+void TF_BildPreview::showDoneTicket(const TPicture &picture)
+{
+    loadPicture(picture);
+    centreOnBoardScreen();
+    show();
+}
+
+void TF_BildPreview::centreOnBoardScreen()
+{
+    const QWidget *board = parentWidget();
+    QScreen *screen = board ? board->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+void TF_BildPreview::ti_SekunderTimer()
+{
+    ++m_age;
+    pa_MallKlocka->setCaption(ClockText(m_age).left(5));
+    pa_Botten->setColor(m_ageColor ? m_ageColor(m_age) : pa_Botten->color());
+    pa_Hoger->setColor(pa_Botten->color());
+}
+
+void TF_BildPreview::bu_stangClick()
+{
+    close();
+}
+
+void TF_BildPreview::BildMouseDown(Qt::MouseButton button)
+{
+    // A press on the picture moves the window, as if its title bar had been grabbed.
+    if (button == Qt::LeftButton && windowHandle())
+        windowHandle()->startSystemMove();
+}

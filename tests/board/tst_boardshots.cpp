@@ -1,0 +1,49 @@
+// Renders the board with a dozen tickets of mixed ages and heights, in both orders, to PNG files
+// under the build directory (boardshots/), so that a person can look at them.
+#include "BoardFixture.h"
+#include "TicketRenderer.h"
+
+#include <QDir>
+#include <QTest>
+
+class TestBoardShots : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void orders_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("vertical") << QByteArray() << QStringLiteral("board-vertical.png");
+        QTest::newRow("horizontal") << QByteArray("[SKARM]\r\nHORIZONTAL=J\r\n")
+                                    << QStringLiteral("board-horizontal.png");
+    }
+
+    void orders()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, file);
+        BoardFixture f(settings);
+        QRandomGenerator random(11);
+        const int ages[] = {20, 290, 700, 1300, 60, 510, 1100, 5, 400, 950, 2000, 130};
+        for (int i = 0; i < 12; ++i) {
+            const int id = f.pos->nextId();
+            const QImage ticket = renderTicket(randomTicket(id, QStringLiteral("Kök"), random));
+            f.pos->insertTicket(f.kitchen, 0, std::nullopt,
+                                QDateTime::currentDateTime().addSecs(-ages[i]),
+                                bmpBytes(ticket, i % 2 ? 24 : 1), id);
+        }
+        TF_Mainform &b = f.start(QSize(1920, 1080));
+        for (auto &record : b.MainList)
+            b.PanneKlockaTimer(record->Timer); // the first tick shows the clocks
+        QCOMPARE(b.MainList.size(), size_t(12));
+        const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/boardshots");
+        QDir().mkpath(dir);
+        QTest::qWait(400); // let the smooth passes run
+        QVERIFY(b.grab().save(dir + u'/' + file));
+    }
+};
+
+QTEST_MAIN(TestBoardShots)
+#include "tst_boardshots.moc"

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "board/CardArea.h"
+#include "board/Mainform.h"
+#include "controls/Panel.h"
+#include "db/Database.h"
+#include "pos/ErrorReport.h"
+#include "pos/InstallDir.h"
+
+#include "BmpWriter.h"
+#include "FileHelpers.h"
+#include "OdbcFixture.h"
+#include "PosDatabase.h"
+
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A board in an installation folder of its own, on a fresh SQLite data source that the test
+// fills the way the point-of-sale system does.
+struct BoardFixture
+{
+    OdbcFixture &odbc = OdbcFixture::instance();
+    const QString dsn = odbc.addDataSource(odbc.uniqueName(QStringLiteral("Board")), false);
+    QTemporaryDir install;
+    TDatabase posDb;
+    std::unique_ptr<PosDatabase> pos;
+    int kitchen = 0;
+    std::unique_ptr<TF_Mainform> board;
+    QStringList reports;
+
+    explicit BoardFixture(const QByteArray &spisko = {})
+    {
+        setInstallDirOverride(install.path());
+        writeBytes(install.filePath(QStringLiteral("krumel.ini")),
+                   "[DATABAS]\r\nALIAS=" + dsn.toLatin1() + "\r\n");
+        if (!spisko.isEmpty())
+            writeBytes(install.filePath(QStringLiteral("SPISKO.INI")), spisko);
+        posDb.setAliasName(dsn);
+        posDb.open();
+        pos = std::make_unique<PosDatabase>(posDb);
+        pos->createSchema();
+        kitchen = pos->deviceNumber(QStringLiteral("Kök"));
+        ErrorReport::setSink([this](ErrorReport::Kind, const QString &title, const QString &text) {
+            reports.append(title + u'|' + text);
+        });
+    }
+
+    ~BoardFixture()
+    {
+        board.reset();
+        ErrorReport::setSink({});
+        setInstallDirOverride({});
+    }
+
+    // The board shown at the given size, connected, its first build done; no timer of its own
+    // runs the start-up.
+    TF_Mainform &start(QSize size = QSize(1200, 800), const QStringList &arguments = {})
+    {
+        board = std::make_unique<TF_Mainform>(arguments);
+        board->link.ti_InitieraDB.stop();
+        board->resize(size);
+        board->show();
+        if (!QTest::qWaitForWindowExposed(board.get()))
+            qWarning("board not exposed");
+        board->link.ConnectAtStart();
+        return *board;
+    }
+
+    // A 1-bit ticket picture, 576 wide and the given height.
+    static QByteArray picture(int height, int depth = 1)
+    {
+        QImage image(576, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.fillRect(20, 10, 536, 12, Qt::black);
+        return bmpBytes(image, depth);
+    }
+
+    int add(int height = 300, int status = 0, std::optional<int> sekunder = std::nullopt,
+            int ageSeconds = 0)
+    {
+        return pos->insertTicket(kitchen, status, sekunder,
+                                 QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                 picture(height));
+    }
+
+    int addBytes(const QByteArray &bong)
+    {
+        return pos->insertTicket(kitchen, 0, std::nullopt, QDateTime::currentDateTime(), bong);
+    }
+
+    QList<QPoint> places(const CardList &list) const
+    {
+        QList<QPoint> out;
+        for (const auto &r : list)
+            out.append(r->Panel->pos());
+        return out;
+    }
+
+    QList<QString> ids(const CardList &list) const
+    {
+        QList<QString> out;
+        for (const auto &r : list)
+            out.append(r->Id);
+        return out;
+    }
+};
