@@ -162,8 +162,12 @@ TF_Installningar::TF_Installningar(QWidget *board)
     connect(bu_BytSkarm, &TXiButton::OnClick, this, guard(&TF_Installningar::bu_BytSkarmClick));
     connect(ed_Bredd, &QLineEdit::editingFinished, this, &TF_Installningar::ed_BreddExit);
     connect(ed_Vanster, &QLineEdit::editingFinished, this, &TF_Installningar::ed_VansterExit);
-    co_Rader->lineEdit()->installEventFilter(this);
-    co_Uppdatera->lineEdit()->installEventFilter(this);
+    // Keys reach a combo box's edit through the box itself, or straight when the edit has the
+    // focus; both are watched.
+    for (QObject *o : {static_cast<QObject *>(co_Rader), static_cast<QObject *>(co_Rader->lineEdit()),
+                       static_cast<QObject *>(co_Uppdatera),
+                       static_cast<QObject *>(co_Uppdatera->lineEdit())})
+        o->installEventFilter(this);
 
     FormCreate();
 
@@ -171,6 +175,17 @@ TF_Installningar::TF_Installningar(QWidget *board)
     if (screen)
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     ed_Bredd->setFocus();
+}
+
+TF_Installningar::~TF_Installningar()
+{
+    // The edits lose the focus while the window goes; nothing of it may run then.
+    ed_Bredd->disconnect(this);
+    ed_Vanster->disconnect(this);
+    for (QObject *o : {static_cast<QObject *>(co_Rader), static_cast<QObject *>(co_Rader->lineEdit()),
+                       static_cast<QObject *>(co_Uppdatera),
+                       static_cast<QObject *>(co_Uppdatera->lineEdit())})
+        o->removeEventFilter(this);
 }
 
 void TF_Installningar::FormCreate()
@@ -292,9 +307,9 @@ bool TF_Installningar::co_UppdateraKeyPress(QEvent *event)
 bool TF_Installningar::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
-        if (watched == co_Rader->lineEdit())
+        if (watched == co_Rader || watched == co_Rader->lineEdit())
             return co_RaderKeyPress(event);
-        if (watched == co_Uppdatera->lineEdit())
+        if (watched == co_Uppdatera || watched == co_Uppdatera->lineEdit())
             return co_UppdateraKeyPress(event);
     }
     return QDialog::eventFilter(watched, event);

@@ -21,6 +21,7 @@ class TF_Installningar : public QDialog
 
 public:
     explicit TF_Installningar(QWidget *board = nullptr);
+    ~TF_Installningar() override;
 
     // The board's device list: "Alla" first, then the names from the database. The box keeps
     // showing the stored name.

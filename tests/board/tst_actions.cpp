@@ -1,0 +1,229 @@
+#include "board/PageColumn.h"
+#include "controls/PixImageBox.h"
+#include "controls/XiButton.h"
+#include "preview/BildPreview.h"
+#include "settings/Installningar.h"
+
+#include "BoardFixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QSize boardSize(1200, 800);
+constexpr int h = 257;
+
+TXiButton *buttonOf(const TBoxInfo &record)
+{
+    return record.FootPanel->findChild<TXiButton *>();
+}
+
+void press(const TBoxInfo &record)
+{
+    QTest::mouseClick(buttonOf(record), Qt::LeftButton, {}, QPoint(17, 15));
+}
+
+QVariantList row(TDatabase &db, int id)
+{
+    QSqlQuery q(db.handle());
+    q.exec(u"SELECT Status, Sekunder FROM Tavlix WHERE ID = %1"_s.arg(id));
+    q.next();
+    return {q.value(0), q.value(1)};
+}
+
+} // namespace
+
+class TestActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void okOnTheSecondOfFour()
+    {
+        BoardFixture f;
+        for (int i = 0; i < 4; ++i)
+            f.add();
+        TF_Mainform &b = f.start(boardSize);
+        const QList<QPoint> before = f.places(b.MainList);
+        b.MainList[1]->Seconds = 321;
+        press(*b.MainList[1]);
+        QCOMPARE(b.MainList.size(), size_t(4)); // the press itself changes nothing
+        QTRY_COMPARE(b.MainList.size(), size_t(3));
+        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"3"_s, u"4"_s}));
+        QCOMPARE(f.places(b.MainList), (QList<QPoint>{before[0], before[1], before[2]}));
+        QCOMPARE(b.MainList[2]->Left, before[2].x());
+        QCOMPARE(b.MainList[2]->Top, before[2].y());
+        QCOMPARE(row(f.posDb, 2), (QVariantList{1, 321}));
+        QCOMPARE(row(f.posDb, 3).first(), 0);
+        QCOMPARE(b.layoutState.mainSlots, 3);
+        QVERIFY(b.sb_Main->isVisible());
+        // The next ticket takes the place the last card left.
+        f.add();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.MainList.back()->Panel->pos(), before[3]);
+    }
+
+    void okOnTheOnlyCard()
+    {
+        BoardFixture f;
+        f.add();
+        f.add();
+        f.add();
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        for (int i = 0; i < 4; ++i) {
+            press(*b.MainList.back());
+            QTRY_COMPARE(b.MainList.size(), size_t(3 - i));
+        }
+        QCOMPARE(b.layoutState.nextRow, 1);
+        QCOMPARE(b.layoutState.nextCol, 0);
+        f.add();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.MainList.size(), size_t(1));
+        QCOMPARE(b.MainList.front()->Panel->pos(), QPoint(0, 0));
+    }
+
+    void twoPressesWithinFiftyMilliseconds()
+    {
+        BoardFixture f;
+        f.add();
+        f.add();
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        press(*b.MainList[0]);
+        press(*b.MainList[1]); // the later one wins
+        QTRY_COMPARE(b.MainList.size(), size_t(2));
+        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"3"_s}));
+        QCOMPARE(row(f.posDb, 1).first(), 0);
+
+        press(*b.MainList[1]);
+        press(*b.MainList[1]); // the same card twice: done once
+        QTRY_COMPARE(b.MainList.size(), size_t(1));
+        QTest::qWait(100);
+        QCOMPARE(b.MainList.size(), size_t(1));
+        QCOMPARE(row(f.posDb, 3).first(), 1);
+    }
+
+    void recallADoneTicket()
+    {
+        BoardFixture f;
+        f.add();
+        f.add(300, 1, 754);
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"3"_s}));
+        b.PageControl1->setCurrentIndex(1);
+        QCOMPARE(b.ReadyList.size(), size_t(1));
+        press(*b.ReadyList.front());
+        QTRY_COMPARE(b.ReadyList.size(), size_t(0));
+        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(row(f.posDb, 2), (QVariantList{0, 754}));
+        TBoxInfo &back = *b.MainList[1];
+        QCOMPARE(back.Seconds, 754);
+        b.PanneKlockaTimer(back.Timer);
+        QCOMPARE(back.ClockPanel->caption(), u"00:12"_s);
+        QVERIFY(back.Timer->isActive());
+    }
+
+    void failingUpdateLosesNothing()
+    {
+        BoardFixture f;
+        f.add();
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        b.link.database().close(); // the connection is gone when the cook presses
+        press(*b.MainList[0]);
+        QTRY_COMPARE(f.reports.size(), 1);
+        QVERIFY(f.reports.first().startsWith(u"Tavlix|"_s));
+        QCOMPARE(b.MainList.size(), size_t(2));
+        QVERIFY(b.MainList[0]->Panel->isVisible());
+        QVERIFY(b.sb_Main->isVisible());
+        QCOMPARE(row(f.posDb, 1).first(), 0);
+        // The next cycle reconnects; the card can be finished then.
+        b.ti_UpdateBongsTimer();
+        press(*b.MainList[0]);
+        QTRY_COMPARE(b.MainList.size(), size_t(1));
+        QCOMPARE(row(f.posDb, 1).first(), 1);
+    }
+
+    void touchingAPictureTwiceOpensTwoPreviews()
+    {
+        BoardFixture f;
+        f.add(300, 0, std::nullopt, 600);
+        TF_Mainform &b = f.start(boardSize);
+        TPixImage *picture = b.MainList[0]->ImageBox->Image();
+        QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(30, 30));
+        QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(30, 30));
+        const QList<TF_BildPreview *> previews = b.findChildren<TF_BildPreview *>();
+        QCOMPARE(previews.size(), 2);
+        for (TF_BildPreview *p : previews) {
+            QVERIFY(p->isVisible());
+            QVERIFY(p->ti_Sekunder.isActive());
+            QCOMPARE(p->pa_Botten->color(), b.MainList[0]->FootPanel->color());
+            QCOMPARE(p->pa_MallKlocka->caption(), u"02:01"_s);
+        }
+        previews[0]->ti_SekunderTimer();
+        QCOMPARE(previews[0]->age(), previews[1]->age() + 1);
+        // Finishing the ticket leaves its previews open and counting.
+        press(*b.MainList[0]);
+        QTRY_COMPARE(b.MainList.size(), size_t(0));
+        QVERIFY(previews[1]->isVisible());
+        QVERIFY(previews[1]->ti_Sekunder.isActive());
+        previews[0]->close();
+        QTRY_COMPARE(b.findChildren<TF_BildPreview *>().size(), 1);
+    }
+
+    void doneTicketPreview()
+    {
+        BoardFixture f;
+        f.add(300, 1, 754);
+        TF_Mainform &b = f.start(boardSize);
+        b.PageControl1->setCurrentIndex(1);
+        QTest::mouseClick(b.ReadyList[0]->ImageBox->Image(), Qt::LeftButton, {}, QPoint(30, 30));
+        const auto previews = b.findChildren<TF_BildPreview *>();
+        QCOMPARE(previews.size(), 1);
+        QCOMPARE(previews[0]->pa_Botten->color(), QColor(Qt::black));
+        QCOMPARE(previews[0]->pa_MallKlocka->caption(), u"02:01"_s);
+        QVERIFY(!previews[0]->ti_Sekunder.isActive());
+    }
+
+    void settingsButtonListsTheDevices()
+    {
+        BoardFixture f("[SKARM]\r\nNAMN=Finns inte\r\n");
+        f.pos->deviceNumber(u"Grill"_s);
+        f.pos->deviceNumber(u"Bar"_s);
+        TF_Mainform &b = f.start(boardSize);
+        QStringList items;
+        QString text;
+        QTimer::singleShot(0, &b, [&] {
+            auto *w = qobject_cast<TF_Installningar *>(QApplication::activeModalWidget());
+            QVERIFY(w);
+            for (int i = 0; i < w->co_BongUtskrift->count(); ++i)
+                items.append(w->co_BongUtskrift->itemText(i));
+            text = w->co_BongUtskrift->currentText();
+            w->reject();
+        });
+        QTest::mouseClick(b.bu_Installningar, Qt::LeftButton, {}, QPoint(20, 17));
+        QCOMPARE(items, (QStringList{u"Alla"_s, u"Bar"_s, u"Grill"_s, u"Kök"_s}));
+        QCOMPARE(text, u"Finns inte"_s);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void settingsButtonWithoutDatabase()
+    {
+        BoardFixture f;
+        TF_Mainform &b = f.start(boardSize);
+        b.link.database().close();
+        QTest::mouseClick(b.bu_Installningar, Qt::LeftButton, {}, QPoint(20, 17));
+        QCOMPARE(f.reports.size(), 1); // reported, and the window is not shown
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+};
+
+QTEST_MAIN(TestActions)
+#include "tst_actions.moc"

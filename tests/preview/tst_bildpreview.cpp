@@ -1,0 +1,136 @@
+#include "controls/Panel.h"
+#include "controls/PixImageBox.h"
+#include "controls/XiButton.h"
+#include "preview/BildPreview.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TPicture ticket(int height)
+{
+    QImage image(576, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    QFont font;
+    font.setPixelSize(30);
+    p.setFont(font);
+    for (int y = 60; y < height; y += 60)
+        p.drawText(20, y, u"2 x Räksmörgås"_s);
+    TPicture picture;
+    picture.setImage(image);
+    return picture;
+}
+
+QColor byAge(int age)
+{
+    return age > 1000 ? Qt::red : age > 500 ? Qt::yellow : Qt::green;
+}
+
+} // namespace
+
+class TestBildPreview : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void design()
+    {
+        TF_BildPreview p(byAge);
+        QVERIFY(p.windowFlags() & Qt::Tool);
+        QVERIFY(p.windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(p.windowTitle(), QString());
+        QVERIFY(p.testAttribute(Qt::WA_DeleteOnClose));
+        QCOMPARE(p.Bild->geometry(), QRect(0, 0, 508, 627));
+        QCOMPARE(p.pa_Botten->geometry(), QRect(0, 627, 508, 36));
+        QCOMPARE(p.pa_MallKlocka->width(), 121);
+        QCOMPARE(p.pa_MallKlocka->font().pixelSize(), 27);
+        QVERIFY(p.pa_MallKlocka->font().bold());
+        QCOMPARE(p.pa_MallKlocka->caption(), u"02:01"_s);
+        QCOMPARE(p.pa_Hoger->width(), 344);
+        QCOMPARE(p.bu_stang->size(), QSize(41, 35));
+        QCOMPARE(p.bu_stang->mapTo(p.pa_Botten, QPoint(0, 0)).x() + 41, 508);
+        QVERIFY(!p.ti_Sekunder.isActive());
+        QVERIFY(!p.Bild->imageDrag());
+        QVERIFY(!p.Bild->horzScrollBarVisible());
+    }
+
+    void counts_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QColor>("color");
+        QTest::newRow("299") << 298 << "00:04" << QColor(Qt::green);
+        QTest::newRow("300") << 299 << "00:05" << QColor(Qt::green);
+        QTest::newRow("older than the red limit") << 1500 << "00:25" << QColor(Qt::red);
+    }
+
+    void counts()
+    {
+        QFETCH(int, start);
+        QFETCH(QString, text);
+        QFETCH(QColor, color);
+        auto *p = new TF_BildPreview(byAge);
+        p->showTicket(ticket(1500), byAge(start), start);
+        QCOMPARE(p->pa_MallKlocka->caption(), u"02:01"_s); // until the first tick
+        QCOMPARE(p->pa_Botten->color(), byAge(start));
+        QVERIFY(p->ti_Sekunder.isActive());
+        p->ti_SekunderTimer();
+        QCOMPARE(p->age(), start + 1);
+        QCOMPARE(p->pa_MallKlocka->caption(), text);
+        QCOMPARE(p->pa_Botten->color(), color);
+        QCOMPARE(p->pa_Hoger->color(), color);
+        p->close();
+    }
+
+    void pictureFillsTheWidthAndScrollsDown()
+    {
+        auto *p = new TF_BildPreview(byAge);
+        p->showTicket(ticket(3000), Qt::green, 10);
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        QCOMPARE(p->Bild->imageScale(), 88); // 508 / 576
+        QCOMPARE(p->Bild->Image()->width(), 507);
+        QVERIFY(p->Bild->verticalScrollBar()->isVisible());
+        QVERIFY(!p->Bild->horizontalScrollBar()->isVisible());
+        const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/shots");
+        QDir().mkpath(dir);
+        QTest::qWait(350);
+        QVERIFY(p->grab().save(dir + u"/preview.png"_s));
+        QPointer<TF_BildPreview> alive(p);
+        QTest::mouseClick(p->bu_stang, Qt::LeftButton, {}, QPoint(20, 17));
+        QTRY_VERIFY(!alive);
+    }
+
+    void doneTicket()
+    {
+        auto *p = new TF_BildPreview(byAge);
+        p->showDoneTicket(ticket(400));
+        QCOMPARE(p->pa_Botten->color(), QColor(Qt::black));
+        QCOMPARE(p->pa_MallKlocka->caption(), u"02:01"_s);
+        QVERIFY(!p->ti_Sekunder.isActive());
+        p->close();
+    }
+
+    void previewsAreIndependent()
+    {
+        QPointer<TF_BildPreview> a = new TF_BildPreview(byAge);
+        QPointer<TF_BildPreview> b = new TF_BildPreview(byAge);
+        a->showTicket(ticket(400), Qt::green, 10);
+        b->showTicket(ticket(400), Qt::green, 100);
+        a->ti_SekunderTimer();
+        QCOMPARE(a->age(), 11);
+        QCOMPARE(b->age(), 100);
+        a->close();
+        QTRY_VERIFY(!a);
+        QVERIFY(b && b->ti_Sekunder.isActive());
+        b->close();
+    }
+};
+
+QTEST_MAIN(TestBildPreview)
+#include "tst_bildpreview.moc"
