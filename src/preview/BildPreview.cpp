@@ -23,7 +23,8 @@ TF_BildPreview::TF_BildPreview(AgeColorFunction ageColor, QWidget *board)
 {
     // Closing destroys the window with its timer and its copy of the picture.
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString());
+    // A title bar without text: an empty title would show the application's name instead.
+    setWindowTitle(QStringLiteral(" "));
     resize(bildWidth, bildHeight + barHeight);
 
     Bild = new TPixImageBox(this);

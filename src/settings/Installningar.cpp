@@ -81,7 +81,8 @@ TPanel *strip(QWidget *parent, int top, const QColor &color, const QString &sign
 TF_Installningar::TF_Installningar(QWidget *board)
     : QDialog(board)
 {
-    setWindowTitle(QString());
+    // A title bar without text: an empty title would show the application's name instead.
+    setWindowTitle(QStringLiteral(" "));
     setFont(arial(13));
     setAutoFillBackground(true);
     QPalette pal = palette();

@@ -44,7 +44,7 @@ private slots:
         TF_BildPreview p(byAge);
         QVERIFY(p.windowFlags() & Qt::Tool);
         QVERIFY(p.windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(p.windowTitle(), QString());
+        QCOMPARE(p.windowTitle().trimmed(), QString());
         QVERIFY(p.testAttribute(Qt::WA_DeleteOnClose));
         QCOMPARE(p.Bild->geometry(), QRect(0, 0, 508, 627));
         QCOMPARE(p.pa_Botten->geometry(), QRect(0, 627, 508, 36));

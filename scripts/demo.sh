@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, lays out the demo installation in demo/ and starts the board
+# on it, fed by the ticket simulator. With a display the board opens there; without one it runs
+# in a virtual X server and a screenshot is saved every few seconds. Ctrl+C stops everything.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+demo="$root/demo"
+
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" >/dev/null
+"$root/scripts/demo-install.sh" "$demo"
+
+export ODBCSYSINI="$demo/odbc" ODBCINI="$demo/odbc/odbc.ini"
+pids=()
+cleanup() {
+    trap - INT TERM EXIT
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    echo "demo: stopped"
+}
+trap cleanup INT TERM EXIT
+
+headless=0
+if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+    headless=1
+    display=99
+    while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+    export DISPLAY=":$display"
+    Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+fi
+
+QT_QPA_PLATFORM=offscreen "$root/build/tools/tavlix-simulator" --dsn TavlixDemo --feed 4 \
+    --depth mixed --max-age 900 >/dev/null 2>&1 &
+pids+=($!)
+(cd "$demo" && QT_QPA_PLATFORM=xcb exec ./Tavlix) &
+board=$!
+pids+=($board)
+echo "demo: the board runs on $DISPLAY, tickets arrive every 4 seconds; Ctrl+C stops it"
+
+if [ "$headless" = 1 ]; then
+    echo "demo: no display here; screenshots are saved in $demo/screenshots/"
+    n=0
+    while kill -0 "$board" 2>/dev/null; do
+        sleep 5
+        n=$((n + 1))
+        shot=$(printf '%s/screenshots/board-%03d.png' "$demo" "$n")
+        if QT_QPA_PLATFORM=xcb "$root/build/tools/tavlix-screenshot" "$shot" 2>/dev/null; then
+            echo "demo: $shot"
+        fi
+        ls -1t "$demo"/screenshots/board-*.png 2>/dev/null | tail -n +21 | xargs -r rm -f
+    done
+else
+    wait "$board" || true
+fi

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
+
+// A virtual X server with a window manager, and the tools that look at it and drive it.
+class XSession
+{
+public:
+    bool start()
+    {
+        int n = 90;
+        while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+            ++n;
+        m_display = QStringLiteral(":%1").arg(n);
+        m_xvfb.setProgram(QStringLiteral(TAVLIX_XVFB));
+        m_xvfb.setArguments({m_display, QStringLiteral("-screen"), QStringLiteral("0"),
+                             QStringLiteral("1920x1080x24"), QStringLiteral("-nolisten"),
+                             QStringLiteral("tcp")});
+        m_xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_xvfb.setStandardOutputFile(QProcess::nullDevice());
+        m_xvfb.start();
+        if (!m_xvfb.waitForStarted(10000))
+            return false;
+        if (!waitFor([this] { return !xdotool({QStringLiteral("getdisplaygeometry")}).isEmpty(); }, 10000))
+            return false;
+        m_wm.setProgram(QStringLiteral(TAVLIX_OPENBOX));
+        m_wm.setProcessEnvironment(environment());
+        m_wm.setStandardOutputFile(QProcess::nullDevice());
+        m_wm.setStandardErrorFile(QProcess::nullDevice());
+        m_wm.start();
+        if (!m_wm.waitForStarted(10000))
+            return false;
+        QTest::qWait(500); // the window manager takes over the screen
+        return m_wm.state() == QProcess::Running;
+    }
+
+    ~XSession()
+    {
+        for (QProcess *p : {&m_wm, &m_xvfb}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(3000))
+                    p->kill();
+                p->waitForFinished(3000);
+            }
+        }
+    }
+
+    QString display() const { return m_display; }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        return env;
+    }
+
+    QString xdotool(const QStringList &arguments) const
+    {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(QStringLiteral(TAVLIX_XDOTOOL), arguments);
+        p.waitForFinished(10000);
+        return p.exitCode() == 0 ? QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed()
+                                 : QString();
+    }
+
+    void click(QPoint at) const
+    {
+        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        QThread::msleep(80);
+        xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    // A click at a point of a window's client area.
+    void clickIn(const QString &window, QPoint at) const
+    {
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                 QString::number(at.x()), QString::number(at.y())});
+        QThread::msleep(80);
+        xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    QImage screenshot() const
+    {
+        const QString file = QStringLiteral("/tmp/tavlix-e2e-%1.png").arg(QCoreApplication::applicationPid());
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(QStringLiteral(TAVLIX_SCREENSHOT), {file});
+        p.waitForFinished(10000);
+        QImage image(file);
+        QFile::remove(file);
+        return image;
+    }
+
+    // The geometry of a window as "x y width height", from xdotool.
+    QRect geometry(const QString &window) const
+    {
+        const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+        QRect r;
+        for (const QString &line : shell.split(u'\n')) {
+            const QString value = line.section(u'=', 1);
+            if (line.startsWith(u"X="))
+                r.moveLeft(value.toInt());
+            else if (line.startsWith(u"Y="))
+                r.moveTop(value.toInt());
+            else if (line.startsWith(u"WIDTH="))
+                r.setWidth(value.toInt());
+            else if (line.startsWith(u"HEIGHT="))
+                r.setHeight(value.toInt());
+        }
+        return r;
+    }
+
+    QString activeWindowName() const
+    {
+        return xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
+    }
+
+    // Polls check, handling events, until it holds or the time is up.
+    template<typename Check>
+    static bool waitFor(Check check, int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired()) {
+            if (check())
+                return true;
+            QTest::qWait(100);
+        }
+        return check();
+    }
+
+private:
+    QString m_display;
+    QProcess m_xvfb;
+    QProcess m_wm;
+};
