@@ -18,14 +18,14 @@ void CardArea::setHorzBarVisible(bool on)
 {
     m_horz = on;
     setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    updateExtent();
+    applyExtent();
 }
 
 void CardArea::setVertBarVisible(bool on)
 {
     m_vert = on;
     setVerticalScrollBarPolicy(on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    updateExtent();
+    applyExtent();
 }
 
 int CardArea::horzPosition() const
@@ -38,21 +38,33 @@ void CardArea::setHorzPosition(int pos)
     horizontalScrollBar()->setValue(pos);
 }
 
+void CardArea::extend(const QRect &card)
+{
+    m_extent |= card;
+    applyExtent();
+}
+
 void CardArea::updateExtent()
 {
-    QRect extent(QPoint(0, 0), viewport()->size());
+    m_extent = QRect();
     for (const QObject *child : m_canvas->children()) {
         if (const auto *w = qobject_cast<const QWidget *>(child); w && !w->isHidden())
-            extent |= w->geometry();
+            m_extent |= w->geometry();
     }
+    applyExtent();
+}
+
+void CardArea::applyExtent()
+{
     // Without a scroll bar in a direction nothing beyond the view can be reached there.
-    const int w = m_horz ? extent.right() + 1 : viewport()->width();
-    const int h = m_vert ? extent.bottom() + 1 : viewport()->height();
-    m_canvas->resize(std::max(w, viewport()->width()), std::max(h, viewport()->height()));
+    const QSize view = viewport()->size();
+    const int w = m_horz ? m_extent.right() + 1 : view.width();
+    const int h = m_vert ? m_extent.bottom() + 1 : view.height();
+    m_canvas->resize(std::max(w, view.width()), std::max(h, view.height()));
 }
 
 void CardArea::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
-    updateExtent();
+    applyExtent();
 }

@@ -21,14 +21,19 @@ public:
     int horzPosition() const;
     void setHorzPosition(int pos);
 
-    // Lets the canvas hold every card; called after cards come or go.
+    // Lets the canvas hold every card: extend() for a card that came, updateExtent() after cards
+    // went or moved.
+    void extend(const QRect &card);
     void updateExtent();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void applyExtent();
+
     QWidget *m_canvas;
+    QRect m_extent;
     bool m_horz = false;
     bool m_vert = false;
 };

@@ -3,6 +3,7 @@
 #include "CardArea.h"
 #include "PageColumn.h"
 
+#include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
 #include "controls/XiButton.h"
@@ -17,14 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QFont arial(int pixels, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 TPanel *panel(QWidget *parent, const QColor &color, const QRect &geometry)
 {
@@ -65,7 +58,7 @@ TF_Mainform::TF_Mainform(const QStringList &arguments, QWidget *parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
-    setFont(arial(13));
+    setFont(arialFont(13));
     resize(985, 728);
 
     ti_UpdateBongs.setInterval(10000);
@@ -97,7 +90,7 @@ void TF_Mainform::createControls()
     pa_Status = panel(pa_Hoger, Qt::black, QRect(0, 0, 249, 36));
     pa_Status->setFontColor(Qt::white);
     pa_Status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    pa_Status->setFont(arial(13));
+    pa_Status->setFont(arialFont(13));
     bu_Installningar = glyphButton(pa_Hoger, 259, Glyphs::gear());
     bu_stang = glyphButton(pa_Hoger, 302, Glyphs::house());
     connect(bu_Installningar, &TXiButton::OnClick, this, [this] {
@@ -136,7 +129,7 @@ void TF_Mainform::createControls()
     pa_Mall = panel(templates, Qt::white, QRect(0, 0, 225, 200));
     pa_FotMall = panel(pa_Mall, QColor(0x7C, 0xD5, 0x6C), QRect(0, 169, 225, 31));
     pa_MallKlocka = panel(pa_FotMall, Qt::white, QRect(0, 0, 80, 31));
-    pa_MallKlocka->setFont(arial(32, true));
+    pa_MallKlocka->setFont(arialFont(32, true));
     pa_MallKlocka->setFontColor(Qt::black);
     bu_Mall = new TXiButton(pa_FotMall);
     bu_Mall->setGeometry(190, 0, 35, 31);

@@ -154,8 +154,8 @@ private:
     CardLayout::Settings layoutSettings() const;
     void buildRows(TQuery &query, CardLayout::Cursor &cursor, bool open);
     void noteSkipped(const TicketRow &row);
-    void setNextPosition();
     void closeGapAfter(CardList &list, size_t position, QPoint removed, CardLayout::Tab tab);
+    bool changeStatus(CardList &list, CardArea *area, CardLayout::Tab tab, int number);
 
     QString m_namn = QStringLiteral("Alla");
     int m_rader = 3;

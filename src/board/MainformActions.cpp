@@ -12,31 +12,36 @@
 using CardLayout::Tab;
 namespace S = TicketStatements;
 
+namespace {
+
+// The ticket number of a pressed control: a panel's own tag, a button's that of the footer it
+// stands in; 0 for any other control.
+int pressedNumber(QObject *sender)
+{
+    if (qobject_cast<TPanel *>(sender))
+        return tagOf(sender);
+    if (qobject_cast<TXiButton *>(sender))
+        return tagOf(sender->parent());
+    return 0;
+}
+
+} // namespace
+
 void TF_Mainform::PanneDblClick(QObject *sender)
 {
-    int number = 0;
-    if (qobject_cast<TPanel *>(sender))
-        number = tagOf(sender);
-    else if (qobject_cast<TXiButton *>(sender))
-        number = tagOf(sender->parent());
-    else
-        return;
     // The card and the pressed button go only after the press has been handled completely.
-    setTag(&ti_ReArrange, number);
-    ti_ReArrange.start();
+    if (const int number = pressedNumber(sender)) {
+        setTag(&ti_ReArrange, number);
+        ti_ReArrange.start();
+    }
 }
 
 void TF_Mainform::PanneDblClickReady(QObject *sender)
 {
-    int number = 0;
-    if (qobject_cast<TPanel *>(sender))
-        number = tagOf(sender);
-    else if (qobject_cast<TXiButton *>(sender))
-        number = tagOf(sender->parent());
-    else
-        return;
-    setTag(&ti_ReArrangeReady, number);
-    ti_ReArrangeReady.start();
+    if (const int number = pressedNumber(sender)) {
+        setTag(&ti_ReArrangeReady, number);
+        ti_ReArrangeReady.start();
+    }
 }
 
 void TF_Mainform::ti_ReArrangeTimer()
@@ -83,61 +88,47 @@ void TF_Mainform::closeGapAfter(CardList &list, size_t position, QPoint removed,
         layoutState.mainSlots = cell.x() * std::max(1, s.rader) + cell.y() - 1;
 }
 
-void TF_Mainform::SetBongDone(int number)
+bool TF_Mainform::changeStatus(CardList &list, CardArea *area, Tab tab, int number)
 {
-    sb_Main->hide();
-    const int found = FindCard(MainList, number);
+    area->hide();
+    const int found = FindCard(list, number);
     if (found < 0) {
-        sb_Main->show();
-        return;
+        area->show();
+        return false;
     }
     const auto position = static_cast<size_t>(found);
-    TBoxInfo &record = *MainList[position];
+    TBoxInfo &record = *list[position];
     // The card goes only once the table holds the new status: when the update fails the card
     // stays on the board as it was, and the cook can press again.
     try {
         TQuery &q = link.qu_Update;
         q.close();
         q.clearSql();
-        q.setLines(S::markDone(record.Seconds, record.Id));
+        q.setLines(tab == Tab::Main ? S::markDone(record.Seconds, record.Id)
+                                    : S::reopen(record.Seconds, record.Id));
         q.execSql();
     } catch (const TavlixError &) {
-        sb_Main->show();
+        area->show();
         throw;
     }
     const QPoint removed(record.Left, record.Top);
-    discardCard(MainList, position);
-    closeGapAfter(MainList, position, removed, Tab::Main);
-    sb_Main->show();
-    sb_Main->updateExtent();
+    discardCard(list, position);
+    closeGapAfter(list, position, removed, tab);
+    area->show();
+    area->updateExtent();
+    return true;
+}
+
+void TF_Mainform::SetBongDone(int number)
+{
+    changeStatus(MainList, sb_Main, Tab::Main, number);
 }
 
 void TF_Mainform::SetBongOpen(int number)
 {
-    sb_Ready->hide();
-    const int found = FindCard(ReadyList, number);
-    if (found < 0) {
-        sb_Ready->show();
-        return;
-    }
-    const auto position = static_cast<size_t>(found);
-    TBoxInfo &record = *ReadyList[position];
-    try {
-        TQuery &q = link.qu_Update;
-        q.close();
-        q.clearSql();
-        q.setLines(S::reopen(record.Seconds, record.Id));
-        q.execSql();
-    } catch (const TavlixError &) {
-        sb_Ready->show();
-        throw;
-    }
-    const QPoint removed(record.Left, record.Top);
-    discardCard(ReadyList, position);
-    closeGapAfter(ReadyList, position, removed, Tab::Ready);
-    sb_Ready->show();
-    sb_Ready->updateExtent();
-    ReloadBongs();
+    // The tab "Pågående" is built anew, so the ticket takes its place in number order.
+    if (changeStatus(ReadyList, sb_Ready, Tab::Ready, number))
+        ReloadBongs();
 }
 
 namespace {

@@ -123,18 +123,15 @@ void TF_Mainform::LoadNewBongs()
             Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(),
                           MainGrid, &layoutState);
             cursor.startIncremental();
-            sb_Main->hide();
+            // The area is not hidden here: showing it again would walk every card on the tab,
+            // and the new cards appear together anyway, in the one repaint after this handler.
             sb_Main->setHorzPosition(0);
             select(q, S::selectNewOpen(m_namn, LastId));
             buildRows(q, cursor, true);
         }
     } catch (const TavlixError &e) {
-        sb_Main->show();
-        sb_Main->updateExtent();
         ErrorReport::showError(e.message());
     }
-    sb_Main->show();
-    sb_Main->updateExtent();
     sb_Main->repaint();
 }
 

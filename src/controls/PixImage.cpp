@@ -27,6 +27,23 @@ void TPixImage::setPicture(const QImage &image)
     setPicture(p);
 }
 
+bool TPixImage::loadPicture(const QByteArray &bytes)
+{
+    progress(0, 0, false);
+    TPicture loaded;
+    const bool ok = loaded.loadFromData(bytes);
+    setPicture(loaded);
+    progress(2, 100, true);
+    return ok;
+}
+
+void TPixImage::progress(int stage, int percent, bool redrawNow)
+{
+    if (m_incrementalDisplay && redrawNow)
+        repaint();
+    emit OnProgress(this, stage, percent, redrawNow, rect(), QString());
+}
+
 #define PIX_SETTER(Setter, member)                                                                 \
     void TPixImage::Setter(bool on)                                                                \
     {                                                                                              \

@@ -20,6 +20,9 @@ public:
     // Copies the content and runs the picture-changed handling.
     void setPicture(const TPicture &picture);
     void setPicture(const QImage &image);
+    // Loads the picture from the bytes of a file. Qt's readers report no progress of their own,
+    // so a load reports its start and its end.
+    bool loadPicture(const QByteArray &bytes);
 
     bool stretch() const { return m_stretch; }
     void setStretch(bool on);
@@ -68,6 +71,7 @@ protected:
 private:
     void pictureChanged();
     void smoothPass();
+    void progress(int stage, int percent, bool redrawNow);
 
     TPicture m_picture;
     bool m_stretch = false;

@@ -29,7 +29,7 @@ TPixImageBox::TPixImageBox(QWidget *parent)
     connect(m_image, &TPixImage::OnMouseUp, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, const QPoint &) { imageMouseUp(b); });
     connect(m_image, &TPixImage::OnPaint, this, [this] {
-        if (m_overlay->isVisible())
+        if (m_overlay && m_overlay->isVisible())
             m_overlay->repaint();
     });
     connect(m_image, &TPixImage::OnProgress, this, [this] {
@@ -37,21 +37,36 @@ TPixImageBox::TPixImageBox(QWidget *parent)
         viewport()->update();
     });
 
-    m_overlay = new QLabel(viewport());
-    QFont bold = m_overlay->font();
-    bold.setBold(true);
-    m_overlay->setFont(bold);
-    QPalette pal = m_overlay->palette();
-    pal.setColor(QPalette::WindowText, Qt::white);
-    m_overlay->setPalette(pal);
-    m_overlay->hide();
-
     // User actions on the scroll bars count as scrolling; the layout's own moves do not.
     for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
         connect(bar, &QScrollBar::actionTriggered, this, [this] {
             QMetaObject::invokeMethod(this, &TPixImageBox::NotifyScrolled, Qt::QueuedConnection);
         });
     }
+}
+
+QLabel *TPixImageBox::OverlayLabel()
+{
+    if (!m_overlay) {
+        m_overlay = new QLabel(viewport());
+        QFont bold = m_overlay->font();
+        bold.setBold(true);
+        m_overlay->setFont(bold);
+        QPalette pal = m_overlay->palette();
+        pal.setColor(QPalette::WindowText, Qt::white);
+        m_overlay->setPalette(pal);
+        m_overlay->hide();
+        pinOverlay();
+    }
+    return m_overlay;
+}
+
+void TPixImageBox::pinOverlay()
+{
+    if (!m_overlay)
+        return;
+    m_overlay->move(0, 0);
+    m_overlay->raise();
 }
 
 void TPixImageBox::setImageFitToWindow(bool on)
@@ -244,21 +259,20 @@ void TPixImageBox::LayoutImage(bool resetPosition)
                                            static_cast<int>(d.height * relY) - vh / 2)
                                 : 0);
     }
-    m_overlay->move(0, 0);
-    m_overlay->raise();
+    pinOverlay();
     --m_layoutDepth;
 }
 
 void TPixImageBox::NotifyScrolled()
 {
-    m_overlay->move(0, 0);
+    pinOverlay();
     emit OnScroll(this);
 }
 
 void TPixImageBox::scrollContentsBy(int, int)
 {
     placeImage();
-    m_overlay->move(0, 0);
+    pinOverlay();
 }
 
 void TPixImageBox::resizeEvent(QResizeEvent *event)
@@ -398,7 +412,7 @@ void TPixImageBox::imageMouseMove(const QPoint &pos)
     // The picture moves with the scroll, so the grabbed point stays under the pointer.
     setHorzPosition(horzPosition() + m_dragStart.x() - pos.x());
     setVertPosition(vertPosition() + m_dragStart.y() - pos.y());
-    m_overlay->move(0, 0);
+    pinOverlay();
 }
 
 void TPixImageBox::imageMouseUp(Qt::MouseButton button)

@@ -22,7 +22,8 @@ public:
     ~TPixImageBox() override;
 
     TPixImage *Image() const { return m_image; }
-    QLabel *OverlayLabel() const { return m_overlay; }
+    // Made when first asked for: nothing in the board shows it, and a label per card costs.
+    QLabel *OverlayLabel();
 
     bool imageFitToWindow() const { return m_fitToWindow; }
     void setImageFitToWindow(bool on);
@@ -93,6 +94,7 @@ private:
     void updateRanges();
     void setOverrideCursor(const QCursor &cursor);
     void restoreCursor();
+    void pinOverlay();
 
     TPixImage *m_image = nullptr;
     QLabel *m_overlay = nullptr;

@@ -101,9 +101,20 @@ void TXiButton::setDefault(bool on)
     if (m_default == on)
         return;
     m_default = on;
-    // Let the window work out its default button again.
-    if (window() != this)
-        QCoreApplication::postEvent(window(), new QEvent(QEvent::LayoutRequest));
+    // A default button answers Enter pressed anywhere in its window.
+    if (on && m_defaultKeys.isEmpty()) {
+        for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+            auto *shortcut = new QShortcut(QKeySequence(key), this);
+            shortcut->setContext(Qt::WindowShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this] {
+                if (isEnabled() && isVisible())
+                    click();
+            });
+            m_defaultKeys.append(shortcut);
+        }
+    }
+    for (QShortcut *shortcut : std::as_const(m_defaultKeys))
+        shortcut->setEnabled(on);
 }
 
 void TXiButton::setTabStop(bool on)
@@ -258,10 +269,6 @@ void TXiButton::keyPressEvent(QKeyEvent *event)
         }
         break;
     default:
-        if (m_default) {
-            click();
-            return;
-        }
         break;
     }
     QWidget::keyPressEvent(event);

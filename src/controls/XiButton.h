@@ -126,4 +126,5 @@ private:
     int m_modalResult = 0;
     QShortcut *m_cancelShortcut = nullptr;
     QShortcut *m_mnemonic = nullptr;
+    QList<QShortcut *> m_defaultKeys;
 };

@@ -5,7 +5,6 @@
 
 #include <QRegularExpression>
 #include <QSqlError>
-#include <QSqlRecord>
 
 TQuery::TQuery(TDatabase &database)
     : m_database(database)
@@ -18,6 +17,7 @@ void TQuery::close()
     m_query = QSqlQuery();
     m_active = false;
     m_eof = true;
+    m_columns = QSqlRecord();
 }
 
 void TQuery::clearSql()
@@ -69,6 +69,8 @@ void TQuery::open()
     if (!m_query.isSelect())
         throw TavlixError(QStringLiteral("The statement returned no rows"));
     m_active = true;
+    // Read before the first row: on a row, record() would fetch every value of it.
+    m_columns = m_query.record();
     m_eof = !m_query.next();
     if (m_eof && m_query.lastError().isValid())
         fail();
@@ -99,10 +101,9 @@ QVariant TQuery::field(const QString &name) const
 {
     if (!m_active || m_eof)
         throw TavlixError(QStringLiteral("No current row for field '%1'").arg(name));
-    const QSqlRecord record = m_query.record();
-    int index = record.indexOf(name);
-    for (int i = 0; index < 0 && i < record.count(); ++i) {
-        if (record.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
+    int index = m_columns.indexOf(name);
+    for (int i = 0; index < 0 && i < m_columns.count(); ++i) {
+        if (m_columns.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
             index = i;
     }
     if (index < 0)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStringList>
 
 class TDatabase;
@@ -44,6 +45,7 @@ private:
     TDatabase &m_database;
     QStringList m_lines;
     QSqlQuery m_query;
+    QSqlRecord m_columns; // the names of the open statement's columns
     bool m_active = false;
     bool m_eof = true;
 };

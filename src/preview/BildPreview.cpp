@@ -1,5 +1,6 @@
 #include "BildPreview.h"
 
+#include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
 #include "controls/PixGeometry.h"
@@ -45,10 +46,7 @@ TF_BildPreview::TF_BildPreview(AgeColorFunction ageColor, QWidget *board)
     pa_MallKlocka->setGeometry(0, 0, 121, barHeight);
     pa_MallKlocka->setColor(Qt::white);
     pa_MallKlocka->setBevelOuter(TPanel::Bevel::Lowered);
-    QFont clockFont(QStringLiteral("Arial"));
-    clockFont.setPixelSize(27);
-    clockFont.setBold(true);
-    pa_MallKlocka->setFont(clockFont);
+    pa_MallKlocka->setFont(arialFont(27, true));
     pa_MallKlocka->setCaption(QStringLiteral("02:01"));
 
     pa_Hoger = new TPanel(pa_Botten);

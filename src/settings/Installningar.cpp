@@ -2,6 +2,7 @@
 
 #include "BoardSettings.h"
 
+#include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
 #include "controls/XiButton.h"
@@ -17,14 +18,6 @@
 #include <QScreen>
 
 namespace {
-
-QFont arial(int pixels, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 QLabel *label(QWidget *parent, int left, int top, const QString &text)
 {
@@ -83,7 +76,7 @@ TF_Installningar::TF_Installningar(QWidget *board)
 {
     // A title bar without text: an empty title would show the application's name instead.
     setWindowTitle(QStringLiteral(" "));
-    setFont(arial(13));
+    setFont(arialFont(13));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
@@ -111,7 +104,7 @@ TF_Installningar::TF_Installningar(QWidget *board)
     pa_MallKlocka->setGeometry(0, 0, 64, 31);
     pa_MallKlocka->setColor(Qt::white);
     pa_MallKlocka->setBevelOuter(TPanel::Bevel::Lowered);
-    pa_MallKlocka->setFont(arial(16, true));
+    pa_MallKlocka->setFont(arialFont(16, true));
     pa_MallKlocka->setCaption(QStringLiteral("02:01"));
 
     label(this, 318, 12, QStringLiteral("Bong höjd, antal rader"));

@@ -2,9 +2,11 @@
 #include "controls/Panel.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
+#include "settings/Installningar.h"
 
 #include "BoardFixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSqlQuery>
@@ -131,6 +133,33 @@ private slots:
         QCOMPARE(f.reports.size(), 1);
         QVERIFY(f.reports.first().startsWith(u"Tavlix|Unable to write to "_s));
         QVERIFY(!b.isVisible()); // the board still closes
+    }
+
+    // "Byt skärm": the maximized board gets a frame and its normal size; the first resize after
+    // that (a maximize on another screen) makes it borderless again.
+    void screenChange()
+    {
+        BoardFixture f;
+        TF_Mainform &b = f.start();
+        b.showMaximized();
+        QTRY_VERIFY(b.isMaximized());
+        QTimer::singleShot(0, &b, [] {
+            auto *w = qobject_cast<TF_Installningar *>(QApplication::activeModalWidget());
+            QVERIFY(w);
+            QTest::mouseClick(w->bu_BytSkarm, Qt::LeftButton, {}, QPoint(20, 17));
+        });
+        QTest::mouseClick(b.bu_Installningar, Qt::LeftButton, {}, QPoint(20, 17));
+        QVERIFY(!QApplication::activeModalWidget());
+        QTRY_VERIFY(!b.isMaximized());
+        QVERIFY(!(b.windowFlags() & Qt::FramelessWindowHint));
+        QVERIFY(b.screenChangeFlag);
+        QVERIFY(!QFile::exists(f.install.filePath(u"SPISKO.INI"_s)));
+        b.move(40, 30); // moving alone keeps the frame
+        QTest::qWait(50);
+        QVERIFY(b.screenChangeFlag);
+        b.showMaximized();
+        QTRY_VERIFY(!b.screenChangeFlag);
+        QVERIFY(b.windowFlags() & Qt::FramelessWindowHint);
     }
 
     void settingsApplied()

@@ -1,6 +1,7 @@
 #include "controls/PixGeometry.h"
 #include "controls/PixImage.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QScreen>
@@ -177,6 +178,25 @@ private slots:
         image.setStretch(true);
         image.setCenter(false);
         QCOMPARE(image.isOpaque(), opaque);
+    }
+
+    void loadingReportsProgress()
+    {
+        TPixImage image;
+        QSignalSpy progress(&image, &TPixImage::OnProgress);
+        QImage png(12, 8, QImage::Format_RGB32);
+        png.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        png.save(&buffer, "PNG");
+        QVERIFY(image.loadPicture(bytes));
+        QCOMPARE(image.picture().width(), 12);
+        QCOMPARE(progress.count(), 2);
+        QCOMPARE(progress.last().at(1).toInt(), 2);
+        QCOMPARE(progress.last().at(2).toInt(), 100);
+        QVERIFY(!image.loadPicture("not a picture"));
+        QVERIFY(image.picture().isEmpty());
     }
 
     void convertTo24Bit()

@@ -335,6 +335,25 @@ private slots:
         QCOMPARE(clicks.count(), 2);
     }
 
+    void defaultButtonAnswersEnter()
+    {
+        QWidget window;
+        auto *b = new TXiButton(&window);
+        auto *other = new TXiButton(&window);
+        other->move(0, 40);
+        QSignalSpy clicks(b, &TXiButton::OnClick);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        other->setFocus();
+        b->setDefault(true);
+        QTest::keyClick(other, Qt::Key_Return);
+        QCOMPARE(clicks.count(), 1);
+        b->setDefault(false);
+        QTest::keyClick(other, Qt::Key_Return);
+        QCOMPARE(clicks.count(), 1);
+    }
+
     void setShortcutGesture()
     {
         GlyphButton f;

@@ -197,15 +197,15 @@ private slots:
         install();
         ticket(1200); // red
         ticket(700);  // yellow
+        QElapsedTimer sinceStart;
+        sinceStart.start();
         startBoard();
         QVERIFY2(XSession::waitFor([this] { return !boardWindow().isEmpty(); }, 10000),
                  "no window titled Tavlix");
         QCOMPARE(m_x.geometry(boardWindow()), QRect(0, 0, 1920, 1080));
-        QElapsedTimer shown;
-        shown.start();
-        QImage shot = m_x.screenshot();
+        QImage shot;
         QVERIFY(XSession::waitFor([&] { return statusShows(shot = m_x.screenshot(), u"Databas kontakt OK"_s); }, 8000));
-        QVERIFY2(shown.elapsed() > 300, "the status line was written before the one-second start");
+        QVERIFY2(sinceStart.elapsed() >= 1000, "the status line was written before the one-second start");
         QSqlQuery probe(m_db->handle());
         QVERIFY2(probe.exec(u"SELECT BongChanged FROM Tavlix WHERE 1 = 0"_s), "no BongChanged column");
 

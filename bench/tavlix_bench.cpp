@@ -1,0 +1,345 @@
+// Measures the board against a real SQLite database filled the way the simulator fills it, and
+// prints one table. "tavlix_bench" runs everything; "tavlix_bench klara M DEPTH" and
+// "tavlix_bench cards N DEPTH" run one memory measurement in a process of its own.
+#include "board/CardArea.h"
+#include "board/Mainform.h"
+#include "board/TicketPicture.h"
+#include "board/TicketStatements.h"
+#include "db/Query.h"
+#include "controls/PixImageBox.h"
+#include "db/Database.h"
+#include "pos/ErrorReport.h"
+#include "pos/InstallDir.h"
+
+#include "BmpWriter.h"
+#include "FileHelpers.h"
+#include "OdbcFixture.h"
+#include "PosDatabase.h"
+#include "TicketRenderer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// The memory in use: what the allocator keeps of freed blocks is given back first.
+double residentMiB()
+{
+    malloc_trim(0);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+}
+
+double peakMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+// Rendered tickets, made once per depth and reused; each row gets its own copy in the table.
+QList<QByteArray> ticketBytes(int depth, int count = 16)
+{
+    QRandomGenerator random(1);
+    QList<QByteArray> out;
+    for (int i = 0; i < count; ++i)
+        out.append(bmpBytes(renderTicket(randomTicket(i + 1, QStringLiteral("Kök"), random), 576), depth));
+    return out;
+}
+
+// A board on its own data source, not started: no timer of its own runs.
+struct Bench
+{
+    OdbcFixture &odbc = OdbcFixture::instance();
+    QString dsn = odbc.addDataSource(odbc.uniqueName(QStringLiteral("Bench")), false);
+    QTemporaryDir install;
+    TDatabase db;
+    std::unique_ptr<PosDatabase> pos;
+    std::unique_ptr<TF_Mainform> board;
+    int device = 0;
+
+    Bench()
+    {
+        setInstallDirOverride(install.path());
+        writeBytes(install.filePath(QStringLiteral("krumel.ini")),
+                   "[DATABAS]\r\nALIAS=" + dsn.toLatin1() + "\r\n");
+        db.setAliasName(dsn);
+        db.open();
+        pos = std::make_unique<PosDatabase>(db);
+        pos->createSchema();
+        device = pos->deviceNumber(QStringLiteral("Kök"));
+        ErrorReport::setSink([](ErrorReport::Kind, const QString &, const QString &text) {
+            std::fprintf(stderr, "error report: %s\n", qPrintable(text));
+        });
+    }
+
+    void fill(int count, int status, const QList<QByteArray> &pictures)
+    {
+        QSqlDatabase handle = db.handle();
+        handle.transaction();
+        for (int i = 0; i < count; ++i)
+            pos->insertTicket(device, status, status ? std::optional<int>(300 + i % 900) : std::nullopt,
+                              QDateTime::currentDateTime().addSecs(-(i * 37) % 1400),
+                              pictures[i % pictures.size()]);
+        handle.commit();
+    }
+
+    TF_Mainform &start()
+    {
+        board = std::make_unique<TF_Mainform>();
+        board->link.ti_InitieraDB.stop();
+        board->resize(1920, 1080);
+        board->show();
+        if (!QTest::qWaitForWindowExposed(board.get()))
+            std::fprintf(stderr, "the board was not exposed\n");
+        board->link.ConnectAtStart();
+        QTest::qWait(400); // the smooth passes of the first build
+        return *board;
+    }
+};
+
+double decodeFloorMs(const QList<QByteArray> &pictures)
+{
+    const int rounds = 200;
+    QElapsedTimer t;
+    t.start();
+    qint64 sink = 0;
+    for (int i = 0; i < rounds; ++i)
+        sink += QImage::fromData(pictures[i % pictures.size()], "BMP").width();
+    Q_UNUSED(sink);
+    return double(t.nsecsElapsed()) / 1e6 / rounds;
+}
+
+struct Row
+{
+    QString what;
+    QString value;
+    QString goal;
+};
+QList<Row> rows;
+QMap<int, double> fetchFloor;
+
+void report(const QString &what, const QString &value, const QString &goal = QString())
+{
+    rows.append({what, value, goal});
+    std::fprintf(stderr, "  %s: %s\n", qPrintable(what), qPrintable(value));
+}
+
+QString ms(double v)
+{
+    return QString::number(v, 'f', v < 1 ? 3 : 1) + QStringLiteral(" ms");
+}
+
+// One memory measurement in a fresh process: prints "time_ms peak_mib rss_delta_mib bytes".
+int runMemory(const QString &mode, int count, int depth)
+{
+    Bench b;
+    const QList<QByteArray> pictures = ticketBytes(depth);
+    // The open tickets wait in the table with a status no build reads, so that the board starts
+    // empty and its memory can be read before the cards come.
+    b.fill(count, mode == u"klara" ? 1 : 2, pictures);
+    TF_Mainform &board = b.start();
+    qint64 bytes = 0;
+    for (const QByteArray &p : pictures)
+        bytes += TicketPicture::load(p).image.sizeInBytes();
+    bytes /= pictures.size();
+    if (mode != u"klara") {
+        QSqlQuery open(b.db.handle());
+        open.exec(QStringLiteral("UPDATE Tavlix SET Status = 0"));
+    }
+    const double before = residentMiB();
+    QElapsedTimer t;
+    t.start();
+    if (mode == u"klara")
+        board.LoadReadyBongs();
+    else
+        board.LoadBongs();
+    const double elapsed = double(t.nsecsElapsed()) / 1e6;
+    QTest::qWait(600); // the smooth passes come and go
+    double held = residentMiB() - before;
+    if (mode != u"klara") {
+        // What the cards hold, without what the database engine keeps of the table in its own
+        // page cache: the memory that goes when the cards go.
+        const double withCards = residentMiB();
+        board.discardMainCards();
+        QTest::qWait(50);
+        held = withCards - residentMiB();
+    }
+    std::printf("%f %f %f %lld\n", elapsed, peakMiB(), held, static_cast<long long>(bytes));
+    return 0;
+}
+
+QList<double> memoryRun(const QString &mode, int count, int depth)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(),
+            {mode, QString::number(count), QString::number(depth)});
+    p.waitForFinished(600000);
+    QList<double> out;
+    for (const QByteArray &f : p.readAllStandardOutput().trimmed().split(' '))
+        out.append(f.toDouble());
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() == 4)
+        return runMemory(args[1], args[2].toInt(), args[3].toInt());
+
+    std::fprintf(stderr, "measuring…\n");
+    for (int depth : {1, 24}) {
+        const QString d = QStringLiteral("%1-bit").arg(depth);
+        const QList<QByteArray> pictures = ticketBytes(depth);
+        const double floor = decodeFloorMs(pictures);
+        report(d + QStringLiteral(" decode floor per ticket (QImage alone)"), ms(floor));
+
+        {
+            // What the database and its driver cost: the count and the select, every row read
+            // with its picture, and nothing built.
+            Bench b;
+            b.fill(100, 0, pictures);
+            b.start();
+            QElapsedTimer t;
+            t.start();
+            TQuery q(b.db);
+            q.setLines(TicketStatements::countOpen(QStringLiteral("Alla")));
+            q.open();
+            q.close();
+            q.setLines(TicketStatements::selectOpen(QStringLiteral("Alla")));
+            qint64 sink = 0;
+            for (q.open(); !q.eof(); q.next())
+                sink += readTicketRow(q, true).bong.size();
+            Q_UNUSED(sink);
+            const double fetch = double(t.nsecsElapsed()) / 1e6 / 100;
+            report(d + QStringLiteral(" fetch floor per ticket (count, select, rows read; N = 100)"), ms(fetch));
+            fetchFloor[depth] = fetch;
+        }
+
+        QMap<int, double> incremental;
+        for (int n : {10, 100, 500}) {
+            Bench b;
+            b.fill(n, 0, pictures);
+            TF_Mainform &board = b.start();
+            board.discardMainCards();
+            QTest::qWait(50);
+            QElapsedTimer t;
+            t.start();
+            board.LoadBongs();
+            const double perTicket = double(t.nsecsElapsed()) / 1e6 / n;
+            report(d + QStringLiteral(" full build, N = %1, per ticket").arg(n),
+                   ms(perTicket) + QStringLiteral(" (%1 × decode floor; beyond the fetch floor %2)")
+                                       .arg(perTicket / floor, 0, 'f', 2)
+                                       .arg(ms(perTicket - fetchFloor[depth])),
+                   QStringLiteral("≤ 3 × floor"));
+            QTest::qWait(400);
+
+            QList<double> times;
+            for (int i = 0; i < 5; ++i) {
+                b.fill(1, 0, pictures);
+                t.restart();
+                board.ti_UpdateBongsTimer();
+                times.append(double(t.nsecsElapsed()) / 1e6);
+                QTest::qWait(350);
+            }
+            std::sort(times.begin(), times.end());
+            incremental[n] = times[2];
+            report(d + QStringLiteral(" incremental cycle, 1 new, N = %1").arg(n), ms(times[2]));
+
+            const int sent = board.link.database().statementsSent();
+            t.restart();
+            board.ti_UpdateBongsTimer();
+            const double idle = double(t.nsecsElapsed()) / 1e6;
+            if (n == 500)
+                report(d + QStringLiteral(" idle cycle, N = 500"),
+                       QStringLiteral("%1 statements, ").arg(board.link.database().statementsSent() - sent)
+                           + ms(idle),
+                       QStringLiteral("2 statements"));
+
+            // The clocks: CPU time per second of wall time while the cards tick.
+            QTest::qWait(1000);
+            const double cpu = cpuSeconds();
+            QElapsedTimer wall;
+            wall.start();
+            QTest::qWait(3000);
+            const double share = (cpuSeconds() - cpu) / (double(wall.nsecsElapsed()) / 1e9) * 100;
+            report(d + QStringLiteral(" clock load, %1 open cards").arg(board.MainList.size()),
+                   QStringLiteral("%1 % of one core").arg(share, 0, 'f', 2),
+                   n == 500 ? QStringLiteral("< 5 %") : QString());
+
+            // The deferred smooth pass of every card painted at once.
+            int passes = 0;
+            for (auto &record : board.MainList)
+                QObject::connect(record->ImageBox->Image(), &TPixImage::OnPaint, &app, [&passes] { ++passes; });
+            const double before = cpuSeconds();
+            for (auto &record : board.MainList)
+                record->ImageBox->Image()->repaint();
+            const int expected = int(board.MainList.size());
+            QElapsedTimer until;
+            until.start();
+            while (passes < expected && until.elapsed() < 60000)
+                QTest::qWait(20);
+            report(d + QStringLiteral(" smooth pass, %1 cards painted at once").arg(expected),
+                   ms((cpuSeconds() - before) * 1000) + QStringLiteral(" CPU in all (%1 per card)")
+                       .arg(ms((cpuSeconds() - before) * 1000 / std::max(1, expected))));
+        }
+        report(d + QStringLiteral(" incremental ratio N = 500 / N = 10"),
+               QString::number(incremental[500] / incremental[10], 'f', 2), QStringLiteral("≤ 1.3"));
+
+        const QList<double> cards = memoryRun(QStringLiteral("cards"), 500, depth);
+        if (cards.size() == 4) {
+            const double perCard = cards[2] * 1024 * 1024 / 500;
+            report(d + QStringLiteral(" resident memory per open card (500 cards)"),
+                   QStringLiteral("%1 KiB, %2 × its decoded picture (%3 KiB)")
+                       .arg(perCard / 1024, 0, 'f', 1)
+                       .arg(perCard / cards[3], 0, 'f', 2)
+                       .arg(cards[3] / 1024, 0, 'f', 1),
+                   QStringLiteral("≤ 1.5 ×"));
+        }
+        for (int m : depth == 1 ? QList<int>{100, 1000, 5000} : QList<int>{100, 1000}) {
+            const QList<double> klara = memoryRun(QStringLiteral("klara"), m, depth);
+            if (klara.size() == 4)
+                report(d + QStringLiteral(" \"Klara\" build, M = %1").arg(m),
+                       ms(klara[0]) + QStringLiteral(", peak resident %1 MiB").arg(klara[1], 0, 'f', 0),
+                       m == 5000 ? QStringLiteral("a few seconds") : QString());
+        }
+    }
+
+    std::printf("Machine: %s, %d cores, Qt %s, %s\n\n", qPrintable(QSysInfo::prettyProductName()),
+                QThread::idealThreadCount(), qVersion(), qPrintable(QSysInfo::currentCpuArchitecture()));
+    std::printf("| measurement | result | goal |\n|---|---|---|\n");
+    for (const Row &r : rows)
+        std::printf("| %s | %s | %s |\n", qPrintable(r.what), qPrintable(r.value), qPrintable(r.goal));
+    return 0;
+}
