@@ -5,21 +5,21 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <optional>
 
 TPixImageBox::TPixImageBox(QWidget *parent)
-    : QAbstractScrollArea(parent)
+    : QWidget(parent)
 {
-    setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
-    horizontalScrollBar()->setTracking(true);
-    verticalScrollBar()->setTracking(true);
-    viewport()->setAutoFillBackground(true);
-    updateRanges();
+    setAttribute(Qt::WA_OpaquePaintEvent);
 
-    m_image = new TPixImage(viewport());
+    m_image = new TPixImage(this);
     m_image->setAutoSize(false);
     m_image->setIncrementalDisplay(true);
     connect(m_image, &TPixImage::OnClick, this, [this](TPixImage *sender) { emit OnClick(sender); });
@@ -33,22 +33,63 @@ TPixImageBox::TPixImageBox(QWidget *parent)
             m_overlay->repaint();
     });
     connect(m_image, &TPixImage::OnProgress, this, [this] {
-        viewport()->repaint();
-        viewport()->update();
+        repaint();
+        update();
     });
+    updateRanges();
+}
 
-    // User actions on the scroll bars count as scrolling; the layout's own moves do not.
-    for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
+QScrollBar *TPixImageBox::bar(Qt::Orientation orientation)
+{
+    QScrollBar *&bar = orientation == Qt::Horizontal ? m_hbar : m_vbar;
+    if (!bar) {
+        bar = new QScrollBar(orientation, this);
+        bar->setTracking(true); // the picture follows the thumb
+        bar->setSingleStep(8);
+        bar->hide();
+        connect(bar, &QScrollBar::valueChanged, this, [this, orientation](int value) {
+            if (m_syncing)
+                return;
+            (orientation == Qt::Horizontal ? m_hpos : m_vpos) = value;
+            placeImage();
+            pinOverlay();
+        });
+        // User actions on a scroll bar count as scrolling; the layout's own moves do not.
         connect(bar, &QScrollBar::actionTriggered, this, [this] {
             QMetaObject::invokeMethod(this, &TPixImageBox::NotifyScrolled, Qt::QueuedConnection);
         });
     }
+    return bar;
+}
+
+void TPixImageBox::showBar(Qt::Orientation orientation, bool shown, int maximum)
+{
+    QScrollBar *existing = orientation == Qt::Horizontal ? m_hbar : m_vbar;
+    if (!shown && !existing)
+        return;
+    QScrollBar *b = bar(orientation);
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    m_syncing = true;
+    b->setRange(0, maximum);
+    if (orientation == Qt::Horizontal) {
+        b->setPageStep(std::max(1, m_view.width()));
+        b->setGeometry(0, height() - extent, m_view.width(), extent);
+        b->setValue(m_hpos);
+    } else {
+        b->setPageStep(std::max(1, m_view.height()));
+        b->setGeometry(width() - extent, 0, extent, m_view.height());
+        b->setValue(m_vpos);
+    }
+    m_syncing = false;
+    b->setVisible(shown);
+    if (shown)
+        b->raise();
 }
 
 QLabel *TPixImageBox::OverlayLabel()
 {
     if (!m_overlay) {
-        m_overlay = new QLabel(viewport());
+        m_overlay = new QLabel(this);
         QFont bold = m_overlay->font();
         bold.setBold(true);
         m_overlay->setFont(bold);
@@ -109,44 +150,68 @@ void TPixImageBox::setHorzScrollBarVisible(bool on)
 {
     m_horzVisible = on;
     updateRanges();
+    placeImage();
 }
 
 void TPixImageBox::setVertScrollBarVisible(bool on)
 {
     m_vertVisible = on;
     updateRanges();
+    placeImage();
 }
 
 int TPixImageBox::horzPosition() const
 {
-    return horizontalScrollBar()->value();
+    return m_hpos;
 }
 
 int TPixImageBox::vertPosition() const
 {
-    return verticalScrollBar()->value();
+    return m_vpos;
 }
 
 void TPixImageBox::setHorzPosition(int pos)
 {
-    horizontalScrollBar()->setValue(pos); // clamped by the bar's range
+    // Clamped as a scroll bar clamps it: nothing moves without a visible bar.
+    const int clamped = std::clamp(pos, 0, m_hmax);
+    if (clamped == m_hpos)
+        return;
+    m_hpos = clamped;
+    if (m_hbar) {
+        m_syncing = true;
+        m_hbar->setValue(clamped);
+        m_syncing = false;
+    }
+    placeImage();
 }
 
 void TPixImageBox::setVertPosition(int pos)
 {
-    verticalScrollBar()->setValue(pos);
-}
-
-QColor TPixImageBox::color() const
-{
-    return viewport()->palette().color(QPalette::Window);
+    const int clamped = std::clamp(pos, 0, m_vmax);
+    if (clamped == m_vpos)
+        return;
+    m_vpos = clamped;
+    if (m_vbar) {
+        m_syncing = true;
+        m_vbar->setValue(clamped);
+        m_syncing = false;
+    }
+    placeImage();
 }
 
 void TPixImageBox::setColor(const QColor &color)
 {
-    QPalette pal = viewport()->palette();
-    pal.setColor(QPalette::Window, color);
-    viewport()->setPalette(pal);
+    if (m_color == color)
+        return;
+    m_color = color;
+    update();
+}
+
+void TPixImageBox::paintEvent(QPaintEvent *event)
+{
+    // The part of the view the picture does not cover shows the box's colour.
+    QPainter p(this);
+    p.fillRect(event->rect(), m_color);
 }
 
 void TPixImageBox::PictureLoaded()
@@ -175,22 +240,26 @@ void TPixImageBox::StepImageScale(bool up)
 
 void TPixImageBox::updateRanges()
 {
-    const bool horz = m_autoScroll && m_horzVisible;
-    const bool vert = m_autoScroll && m_vertVisible;
-    setHorizontalScrollBarPolicy(horz ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(vert ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    const QSize view = viewport()->size();
+    // As scroll bars shown when needed: a bar comes when the picture is larger than the view,
+    // and the view shrinks by the bars that are shown.
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const QSize content = m_image ? QSize(m_offset.x() + m_image->width(),
                                           m_offset.y() + m_image->height())
                                   : QSize();
-    QScrollBar *h = horizontalScrollBar();
-    QScrollBar *v = verticalScrollBar();
-    h->setRange(0, horz ? std::max(0, content.width() - view.width()) : 0);
-    v->setRange(0, vert ? std::max(0, content.height() - view.height()) : 0);
-    h->setPageStep(std::max(1, view.width()));
-    v->setPageStep(std::max(1, view.height()));
-    h->setSingleStep(8);
-    v->setSingleStep(8);
+    const bool canH = m_autoScroll && m_horzVisible;
+    const bool canV = m_autoScroll && m_vertVisible;
+    bool needV = canV && content.height() > height();
+    const bool needH = canH && content.width() > width() - (needV ? extent : 0);
+    if (needH && !needV)
+        needV = canV && content.height() > height() - extent;
+    m_view = QSize(std::max(0, width() - (needV ? extent : 0)),
+                   std::max(0, height() - (needH ? extent : 0)));
+    m_hmax = needH ? std::max(0, content.width() - m_view.width()) : 0;
+    m_vmax = needV ? std::max(0, content.height() - m_view.height()) : 0;
+    m_hpos = std::clamp(m_hpos, 0, m_hmax);
+    m_vpos = std::clamp(m_vpos, 0, m_vmax);
+    showBar(Qt::Horizontal, needH, m_hmax);
+    showBar(Qt::Vertical, needV, m_vmax);
 }
 
 void TPixImageBox::placeImage()
@@ -206,7 +275,7 @@ void TPixImageBox::LayoutImage(bool resetPosition)
     ++m_layoutDepth;
     const bool keep = m_keepPosition && !resetPosition;
 
-    const QSize before = viewport()->size();
+    const QSize before = m_view;
     const QRect bounds = m_image->geometry();
     double relX = 0;
     double relY = 0;
@@ -227,8 +296,8 @@ void TPixImageBox::LayoutImage(bool resetPosition)
     m_image->setStretch(!m_image->autoSize());
     updateRanges();
 
-    const int w = viewport()->width();
-    const int h = viewport()->height();
+    const int w = m_view.width();
+    const int h = m_view.height();
     PixGeometry::Displayed d;
     if (m_fitToWindow) {
         d = PixGeometry::fittedSize(m_pictureWidth, m_pictureHeight, w, h, m_fitOnlyBig, m_scale);
@@ -250,8 +319,8 @@ void TPixImageBox::LayoutImage(bool resetPosition)
     placeImage();
 
     if (keep) {
-        const int vw = viewport()->width();
-        const int vh = viewport()->height();
+        const int vw = m_view.width();
+        const int vh = m_view.height();
         setHorzPosition(ox == 0 ? std::min(std::max(d.width - vw, 0),
                                            static_cast<int>(d.width * relX) - vw / 2)
                                 : 0);
@@ -260,7 +329,15 @@ void TPixImageBox::LayoutImage(bool resetPosition)
                                 : 0);
     }
     pinOverlay();
+    // Scroll bars that came or went changed the view: lay out once more for the new view, as a
+    // resize of the view would.
+    const bool viewChanged = m_view != QSize(w, h);
     --m_layoutDepth;
+    if (viewChanged && m_layoutDepth == 0) {
+        ++m_layoutDepth;
+        LayoutImage(false);
+        --m_layoutDepth;
+    }
 }
 
 void TPixImageBox::NotifyScrolled()
@@ -269,25 +346,10 @@ void TPixImageBox::NotifyScrolled()
     emit OnScroll(this);
 }
 
-void TPixImageBox::scrollContentsBy(int, int)
+void TPixImageBox::resizeEvent(QResizeEvent *)
 {
-    placeImage();
-    pinOverlay();
-}
-
-void TPixImageBox::resizeEvent(QResizeEvent *event)
-{
-    QAbstractScrollArea::resizeEvent(event);
     emit OnResize(this);
     LayoutImage(false);
-}
-
-bool TPixImageBox::viewportEvent(QEvent *event)
-{
-    // The view also changes size when a scroll bar comes or goes.
-    if (event->type() == QEvent::Resize && m_image && m_layoutDepth > 0)
-        LayoutImage(false);
-    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void TPixImageBox::wheelEvent(QWheelEvent *event)
@@ -322,8 +384,8 @@ void TPixImageBox::keyPressEvent(QKeyEvent *event)
     const bool ctrl = mods == Qt::ControlModifier;
     const int h = horzPosition();
     const int v = vertPosition();
-    const int hPage = PixGeometry::pageStep(viewport()->width());
-    const int vPage = PixGeometry::pageStep(viewport()->height());
+    const int hPage = PixGeometry::pageStep(m_view.width());
+    const int vPage = PixGeometry::pageStep(m_view.height());
     struct Move
     {
         bool horizontal;
@@ -335,15 +397,13 @@ void TPixImageBox::keyPressEvent(QKeyEvent *event)
         move = plain ? Move{true, h - 50} : ctrl ? Move{true, 0} : std::optional<Move>();
         break;
     case Qt::Key_Right:
-        move = plain ? Move{true, h + 50}
-                     : ctrl ? Move{true, horizontalScrollBar()->maximum()} : std::optional<Move>();
+        move = plain ? Move{true, h + 50} : ctrl ? Move{true, m_hmax} : std::optional<Move>();
         break;
     case Qt::Key_Up:
         move = plain ? Move{false, v - 50} : ctrl ? Move{false, 0} : std::optional<Move>();
         break;
     case Qt::Key_Down:
-        move = plain ? Move{false, v + 50}
-                     : ctrl ? Move{false, verticalScrollBar()->maximum()} : std::optional<Move>();
+        move = plain ? Move{false, v + 50} : ctrl ? Move{false, m_vmax} : std::optional<Move>();
         break;
     case Qt::Key_PageUp:
         move = plain ? Move{false, v - vPage} : std::optional<Move>();
@@ -384,7 +444,7 @@ void TPixImageBox::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && m_boxPressed) {
         m_boxPressed = false;
-        if (viewport()->rect().contains(event->position().toPoint()))
+        if (QRect(QPoint(0, 0), m_view).contains(event->position().toPoint()))
             emit OnClick(this);
     }
 }

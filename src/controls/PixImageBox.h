@@ -2,18 +2,20 @@
 
 #include "PixImage.h"
 
-#include <QAbstractScrollArea>
 #include <QCursor>
+#include <QWidget>
 
 class QLabel;
+class QScrollBar;
 
 // A scroll box that hosts one TPixImage and lays it out at a whole-number percentage of the
 // picture's natural size, or fitted into the view; centred or at the top-left; keeping the
 // picture point at the middle of the view there when the view or the scale changes. The user
 // scrolls with the scroll bars, the wheel, the keys, or by dragging the picture; the wheel zooms
 // in fixed steps with Ctrl held or while the left button is held on the picture. A click on the
-// picture becomes the box's own click.
-class TPixImageBox : public QAbstractScrollArea
+// picture becomes the box's own click. The scroll bars are made only when one is first needed:
+// most ticket cards never show one, and a card should cost little beyond its picture.
+class TPixImageBox : public QWidget
 {
     Q_OBJECT
 
@@ -57,8 +59,13 @@ public:
     void setHorzPosition(int pos);
     void setVertPosition(int pos);
 
-    QColor color() const;
+    QColor color() const { return m_color; }
     void setColor(const QColor &color);
+
+    // The part of the box the picture is shown in: the box without its visible scroll bars.
+    QSize viewSize() const { return m_view; }
+    QScrollBar *horizontalScrollBar() { return bar(Qt::Horizontal); }
+    QScrollBar *verticalScrollBar() { return bar(Qt::Vertical); }
 
     // To be called after new content was put into Image.
     void PictureLoaded();
@@ -77,13 +84,12 @@ signals:
     void OnResize(TPixImageBox *sender);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    bool viewportEvent(QEvent *event) override;
 
 private:
     void NotifyScrolled();
@@ -92,6 +98,8 @@ private:
     void imageMouseUp(Qt::MouseButton button);
     void placeImage();
     void updateRanges();
+    QScrollBar *bar(Qt::Orientation orientation);
+    void showBar(Qt::Orientation orientation, bool shown, int maximum);
     void setOverrideCursor(const QCursor &cursor);
     void restoreCursor();
     void pinOverlay();
@@ -120,4 +128,13 @@ private:
     bool m_boxPressed = false;
     int m_wheelRemainder = 0;
     int m_layoutDepth = 0;
+    QColor m_color = QColor(0xF0, 0xF0, 0xF0);
+    QSize m_view;
+    int m_hpos = 0;
+    int m_vpos = 0;
+    int m_hmax = 0;
+    int m_vmax = 0;
+    QScrollBar *m_hbar = nullptr;
+    QScrollBar *m_vbar = nullptr;
+    bool m_syncing = false; // the box itself is setting a bar's value
 };

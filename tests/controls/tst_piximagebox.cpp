@@ -105,7 +105,7 @@ private slots:
     void keepPositionOnScaleChange()
     {
         Box b(QSize(200, 100), QSize(1000, 20));
-        QCOMPARE(b.box->viewport()->width(), 200);
+        QCOMPARE(b.box->viewSize().width(), 200);
         b.box->setHorzPosition(300);
         QCOMPARE(b.box->horzPosition(), 300);
         QSignalSpy options(b.box, &TPixImageBox::OnOptionsChange);
@@ -155,16 +155,16 @@ private slots:
         const QPoint at(10, 10);
         QWheelEvent down(at, b.box->mapToGlobal(at), {}, QPoint(0, -240), Qt::NoButton,
                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(b.box->viewport(), &down);
+        QCoreApplication::sendEvent(b.box, &down);
         QCOMPARE(b.box->vertPosition(), 100); // two notches
         QCOMPARE(scrolls.count(), 2);
 
         QWheelEvent zoom(at, b.box->mapToGlobal(at), {}, QPoint(0, 120), Qt::NoButton,
                          Qt::ControlModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(b.box->viewport(), &zoom);
+        QCoreApplication::sendEvent(b.box, &zoom);
         QCOMPARE(b.box->imageScale(), 125);
         b.box->setImageScale(1600);
-        QCoreApplication::sendEvent(b.box->viewport(), &zoom);
+        QCoreApplication::sendEvent(b.box, &zoom);
         QCOMPARE(b.box->imageScale(), 1600);
         QVERIFY(zoom.isAccepted());
     }
@@ -183,7 +183,7 @@ private slots:
         const QPoint at(10, 10);
         QWheelEvent shift(at, b.box->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton,
                           Qt::ShiftModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(b.box->viewport(), &shift);
+        QCoreApplication::sendEvent(b.box, &shift);
         QCOMPARE(b.box->horzPosition(), 0);
 
         QTest::mousePress(b.box->Image(), Qt::LeftButton, {}, QPoint(100, 100));
@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(b.box->vertPosition(), b.box->verticalScrollBar()->maximum());
         QTest::keyClick(b.box, Qt::Key_PageUp);
         QCOMPARE(b.box->vertPosition(),
-                 b.box->verticalScrollBar()->maximum() - PixGeometry::pageStep(b.box->viewport()->height()));
+                 b.box->verticalScrollBar()->maximum() - PixGeometry::pageStep(b.box->viewSize().height()));
         QTest::keyClick(b.box, Qt::Key_PageUp, Qt::ControlModifier); // not handled
         QTest::keyClick(b.box, Qt::Key_Up, Qt::ControlModifier);
         QCOMPARE(b.box->vertPosition(), 0);
@@ -256,7 +256,7 @@ private slots:
     {
         Box b(QSize(300, 300), QSize(100, 100));
         QSignalSpy clicks(b.box, &TPixImageBox::OnClick);
-        QTest::mouseClick(b.box->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(b.box, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(clicks.first().first().value<QObject *>(), b.box);
     }
