@@ -1,21 +1,20 @@
 // Measures the board against a real SQLite database filled the way the simulator fills it, and
 // prints one table. "tavlix_bench" runs everything; "tavlix_bench klara M DEPTH" and
 // "tavlix_bench cards N DEPTH" run one memory measurement in a process of its own.
-#include "board/CardArea.h"
-#include "board/Mainform.h"
-#include "board/TicketPicture.h"
-#include "board/TicketStatements.h"
-#include "db/Query.h"
-#include "controls/PixImageBox.h"
-#include "db/Database.h"
-#include "pos/ErrorReport.h"
-#include "pos/InstallDir.h"
-
 #include "BmpWriter.h"
 #include "FileHelpers.h"
 #include "OdbcFixture.h"
 #include "PosDatabase.h"
 #include "TicketRenderer.h"
+#include "board/CardArea.h"
+#include "board/Mainform.h"
+#include "board/TicketPicture.h"
+#include "board/TicketStatements.h"
+#include "controls/PixImageBox.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "pos/ErrorReport.h"
+#include "pos/InstallDir.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,7 +29,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -39,7 +37,7 @@ namespace {
 
 double cpuSeconds()
 {
-    timespec t{};
+    timespec t {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
@@ -52,12 +50,14 @@ double residentMiB()
     if (!statm.open(QIODevice::ReadOnly))
         return 0;
     const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+    return fields.size() > 1
+        ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)
+        : 0;
 }
 
 double peakMiB()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
 }
@@ -68,7 +68,8 @@ QList<QByteArray> ticketBytes(int depth, int count = 16)
     QRandomGenerator random(1);
     QList<QByteArray> out;
     for (int i = 0; i < count; ++i)
-        out.append(bmpBytes(renderTicket(randomTicket(i + 1, QStringLiteral("Kök"), random), 576), depth));
+        out.append(
+            bmpBytes(renderTicket(randomTicket(i + 1, QStringLiteral("Kök"), random), 576), depth));
     return out;
 }
 
@@ -103,7 +104,8 @@ struct Bench
         QSqlDatabase handle = db.handle();
         handle.transaction();
         for (int i = 0; i < count; ++i)
-            pos->insertTicket(device, status, status ? std::optional<int>(300 + i % 900) : std::nullopt,
+            pos->insertTicket(device, status,
+                              status ? std::optional<int>(300 + i % 900) : std::nullopt,
                               QDateTime::currentDateTime().addSecs(-(i * 37) % 1400),
                               pictures[i % pictures.size()]);
         handle.commit();
@@ -243,7 +245,9 @@ int main(int argc, char *argv[])
                 sink += readTicketRow(q, true).bong.size();
             Q_UNUSED(sink);
             const double fetch = double(t.nsecsElapsed()) / 1e6 / 100;
-            report(d + QStringLiteral(" fetch floor per ticket (count, select, rows read; N = 100)"), ms(fetch));
+            report(
+                d + QStringLiteral(" fetch floor per ticket (count, select, rows read; N = 100)"),
+                ms(fetch));
             fetchFloor[depth] = fetch;
         }
 
@@ -259,9 +263,10 @@ int main(int argc, char *argv[])
             board.LoadBongs();
             const double perTicket = double(t.nsecsElapsed()) / 1e6 / n;
             report(d + QStringLiteral(" full build, N = %1, per ticket").arg(n),
-                   ms(perTicket) + QStringLiteral(" (%1 × decode floor; beyond the fetch floor %2)")
-                                       .arg(perTicket / floor, 0, 'f', 2)
-                                       .arg(ms(perTicket - fetchFloor[depth])),
+                   ms(perTicket)
+                       + QStringLiteral(" (%1 × decode floor; beyond the fetch floor %2)")
+                             .arg(perTicket / floor, 0, 'f', 2)
+                             .arg(ms(perTicket - fetchFloor[depth])),
                    QStringLiteral("≤ 3 × floor"));
             QTest::qWait(400);
 
@@ -283,7 +288,8 @@ int main(int argc, char *argv[])
             const double idle = double(t.nsecsElapsed()) / 1e6;
             if (n == 500)
                 report(d + QStringLiteral(" idle cycle, N = 500"),
-                       QStringLiteral("%1 statements, ").arg(board.link.database().statementsSent() - sent)
+                       QStringLiteral("%1 statements, ")
+                               .arg(board.link.database().statementsSent() - sent)
                            + ms(idle),
                        QStringLiteral("2 statements"));
 
@@ -298,24 +304,35 @@ int main(int argc, char *argv[])
                    QStringLiteral("%1 % of one core").arg(share, 0, 'f', 2),
                    n == 500 ? QStringLiteral("< 5 %") : QString());
 
-            // The deferred smooth pass of every card painted at once.
+            // The deferred smooth pass of every card painted at once. Cards outside the view are
+            // not painted, so they get none.
             int passes = 0;
             for (auto &record : board.MainList)
-                QObject::connect(record->ImageBox->Image(), &TPixImage::OnPaint, &app, [&passes] { ++passes; });
+                QObject::connect(record->ImageBox->Image(), &TPixImage::OnPaint, &app,
+                                 [&passes] { ++passes; });
             const double before = cpuSeconds();
             for (auto &record : board.MainList)
                 record->ImageBox->Image()->repaint();
-            const int expected = int(board.MainList.size());
-            QElapsedTimer until;
-            until.start();
-            while (passes < expected && until.elapsed() < 60000)
+            QElapsedTimer quiet;
+            quiet.start();
+            for (int seen = 0; quiet.elapsed() < 1000;) {
                 QTest::qWait(20);
-            report(d + QStringLiteral(" smooth pass, %1 cards painted at once").arg(expected),
-                   ms((cpuSeconds() - before) * 1000) + QStringLiteral(" CPU in all (%1 per card)")
-                       .arg(ms((cpuSeconds() - before) * 1000 / std::max(1, expected))));
+                if (passes != seen) {
+                    seen = passes;
+                    quiet.restart();
+                }
+            }
+            const double smoothCpu = (cpuSeconds() - before) * 1000;
+            report(d
+                       + QStringLiteral(" smooth pass, %1 cards painted at once")
+                             .arg(board.MainList.size()),
+                   QStringLiteral("%1 passes (the cards in view), ").arg(passes) + ms(smoothCpu)
+                       + QStringLiteral(" CPU with their paints, %1 per card")
+                             .arg(ms(smoothCpu / std::max(1, passes))));
         }
         report(d + QStringLiteral(" incremental ratio N = 500 / N = 10"),
-               QString::number(incremental[500] / incremental[10], 'f', 2), QStringLiteral("≤ 1.3"));
+               QString::number(incremental[500] / incremental[10], 'f', 2),
+               QStringLiteral("≤ 1.3"));
 
         const QList<double> cards = memoryRun(QStringLiteral("cards"), 500, depth);
         if (cards.size() == 4) {
@@ -327,19 +344,22 @@ int main(int argc, char *argv[])
                        .arg(cards[3] / 1024, 0, 'f', 1),
                    QStringLiteral("≤ 1.5 ×"));
         }
-        for (int m : depth == 1 ? QList<int>{100, 1000, 5000} : QList<int>{100, 1000}) {
+        for (int m : depth == 1 ? QList<int> {100, 1000, 5000} : QList<int> {100, 1000}) {
             const QList<double> klara = memoryRun(QStringLiteral("klara"), m, depth);
             if (klara.size() == 4)
                 report(d + QStringLiteral(" \"Klara\" build, M = %1").arg(m),
-                       ms(klara[0]) + QStringLiteral(", peak resident %1 MiB").arg(klara[1], 0, 'f', 0),
+                       ms(klara[0])
+                           + QStringLiteral(", peak resident %1 MiB").arg(klara[1], 0, 'f', 0),
                        m == 5000 ? QStringLiteral("a few seconds") : QString());
         }
     }
 
     std::printf("Machine: %s, %d cores, Qt %s, %s\n\n", qPrintable(QSysInfo::prettyProductName()),
-                QThread::idealThreadCount(), qVersion(), qPrintable(QSysInfo::currentCpuArchitecture()));
+                QThread::idealThreadCount(), qVersion(),
+                qPrintable(QSysInfo::currentCpuArchitecture()));
     std::printf("| measurement | result | goal |\n|---|---|---|\n");
     for (const Row &r : rows)
-        std::printf("| %s | %s | %s |\n", qPrintable(r.what), qPrintable(r.value), qPrintable(r.goal));
+        std::printf("| %s | %s | %s |\n", qPrintable(r.what), qPrintable(r.value),
+                    qPrintable(r.goal));
     return 0;
 }

@@ -6,18 +6,28 @@
 namespace {
 
 const char16_t *const dishes[] = {
-    u"Köttbullar med potatismos", u"Pytt i panna", u"Caesarsallad", u"Fish & chips",
-    u"Grillad lax", u"Hamburgare", u"Pasta carbonara", u"Räksmörgås", u"Wallenbergare",
-    u"Kycklingspett", u"Vegoburgare", u"Pommes frites", u"Toast Skagen", u"Entrecôte",
+    u"Köttbullar med potatismos",
+    u"Pytt i panna",
+    u"Caesarsallad",
+    u"Fish & chips",
+    u"Grillad lax",
+    u"Hamburgare",
+    u"Pasta carbonara",
+    u"Räksmörgås",
+    u"Wallenbergare",
+    u"Kycklingspett",
+    u"Vegoburgare",
+    u"Pommes frites",
+    u"Toast Skagen",
+    u"Entrecôte",
 };
 const char16_t *const modifiers[] = {
-    u"- utan lök", u"- extra sås", u"- glutenfri", u"- medium", u"- laktosfri",
-    u"- sås vid sidan", u"- ingen koriander",
+    u"- utan lök",  u"- extra sås",     u"- glutenfri",       u"- medium",
+    u"- laktosfri", u"- sås vid sidan", u"- ingen koriander",
 };
 const char16_t *const waiters[] = {u"Anna", u"Björn", u"Åsa", u"Erik", u"Maja"};
 
-template<typename T, size_t N>
-QString pick(const T (&list)[N], QRandomGenerator &random)
+template<typename T, size_t N> QString pick(const T (&list)[N], QRandomGenerator &random)
 {
     return QString::fromUtf16(list[random.bounded(int(N))]);
 }
@@ -34,7 +44,8 @@ KitchenTicket randomTicket(int number, const QString &device, QRandomGenerator &
     t.time = QTime::currentTime().toString(QStringLiteral("HH:mm"));
     const int items = random.bounded(1, 9);
     for (int i = 0; i < items; ++i) {
-        t.lines.append(QStringLiteral("%1 x %2").arg(random.bounded(1, 5)).arg(pick(dishes, random)));
+        t.lines.append(
+            QStringLiteral("%1 x %2").arg(random.bounded(1, 5)).arg(pick(dishes, random)));
         if (random.bounded(3) == 0)
             t.lines.append(QStringLiteral("   ") + pick(modifiers, random));
     }

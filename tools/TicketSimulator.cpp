@@ -3,7 +3,6 @@
 #include "BmpWriter.h"
 #include "PosDatabase.h"
 #include "TicketRenderer.h"
-
 #include "db/Database.h"
 #include "pos/Scramble.h"
 #include "pos/TavlixError.h"
@@ -31,9 +30,8 @@ struct Feed
 
     int insert(int status)
     {
-        const QString device = onlyDevice.isEmpty()
-            ? devices.at(random.bounded(int(devices.size())))
-            : onlyDevice;
+        const QString device =
+            onlyDevice.isEmpty() ? devices.at(random.bounded(int(devices.size()))) : onlyDevice;
         const int lopNr = pos->deviceNumber(device);
         const int age = maxAge > 0 ? random.bounded(maxAge + 1) : 0;
         const QDateTime created = QDateTime::currentDateTime().addSecs(-age);
@@ -50,8 +48,8 @@ struct Feed
                 bong.truncate(bong.size() / 2);
             }
         }
-        const std::optional<int> sekunder = status == 1 ? std::optional<int>(age + 60 + random.bounded(900))
-                                                        : std::nullopt;
+        const std::optional<int> sekunder =
+            status == 1 ? std::optional<int>(age + 60 + random.bounded(900)) : std::nullopt;
         return pos->insertTicket(lopNr, status, sekunder, created, bong, id);
     }
 };
@@ -76,30 +74,60 @@ int main(int argc, char *argv[])
         "Plays the point-of-sale system: writes kitchen tickets into the table Tavlix of an ODBC "
         "data source."));
     parser.addHelpOption();
-    const QCommandLineOption dsn(QStringLiteral("dsn"), QStringLiteral("ODBC data source name."), QStringLiteral("name"));
-    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("User name."), QStringLiteral("name"), QStringLiteral("SA"));
-    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("Password."), QStringLiteral("text"));
-    const QCommandLineOption devices(QStringLiteral("devices"), QStringLiteral("Output devices, separated by commas."), QStringLiteral("names"), QStringLiteral("Kök,Bar,Grill"));
-    const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("Send every ticket to this device."), QStringLiteral("name"));
-    const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Insert N open tickets at once."), QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption done(QStringLiteral("done"), QStringLiteral("Insert M done tickets at once."), QStringLiteral("M"), QStringLiteral("0"));
-    const QCommandLineOption feed(QStringLiteral("feed"), QStringLiteral("Then insert one open ticket every S seconds."), QStringLiteral("S"));
-    const QCommandLineOption count(QStringLiteral("count"), QStringLiteral("Stop the feed after K tickets."), QStringLiteral("K"));
-    const QCommandLineOption depth(QStringLiteral("depth"), QStringLiteral("Bits per pixel: 1, 8, 24, 32 or mixed."), QStringLiteral("bits"), QStringLiteral("1"));
-    const QCommandLineOption maxAge(QStringLiteral("max-age"), QStringLiteral("Creation times up to S seconds in the past."), QStringLiteral("S"), QStringLiteral("0"));
-    const QCommandLineOption width(QStringLiteral("width"), QStringLiteral("Ticket width in pixels."), QStringLiteral("pixels"), QStringLiteral("576"));
-    const QCommandLineOption damaged(QStringLiteral("damaged"), QStringLiteral("The first K tickets get truncated pictures."), QStringLiteral("K"), QStringLiteral("0"));
-    const QCommandLineOption empty(QStringLiteral("empty"), QStringLiteral("The first K tickets get empty pictures."), QStringLiteral("K"), QStringLiteral("0"));
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Random seed."), QStringLiteral("n"));
-    const QCommandLineOption scramble(QStringLiteral("scramble"), QStringLiteral("Print the scrambled form of a password for krumel.ini and exit."), QStringLiteral("password"));
-    parser.addOptions({dsn, user, password, devices, device, open, done, feed, count, depth,
-                       maxAge, width, damaged, empty, seed, scramble});
+    const QCommandLineOption dsn(QStringLiteral("dsn"), QStringLiteral("ODBC data source name."),
+                                 QStringLiteral("name"));
+    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("User name."),
+                                  QStringLiteral("name"), QStringLiteral("SA"));
+    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("Password."),
+                                      QStringLiteral("text"));
+    const QCommandLineOption devices(QStringLiteral("devices"),
+                                     QStringLiteral("Output devices, separated by commas."),
+                                     QStringLiteral("names"), QStringLiteral("Kök,Bar,Grill"));
+    const QCommandLineOption device(QStringLiteral("device"),
+                                    QStringLiteral("Send every ticket to this device."),
+                                    QStringLiteral("name"));
+    const QCommandLineOption open(QStringLiteral("open"),
+                                  QStringLiteral("Insert N open tickets at once."),
+                                  QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption done(QStringLiteral("done"),
+                                  QStringLiteral("Insert M done tickets at once."),
+                                  QStringLiteral("M"), QStringLiteral("0"));
+    const QCommandLineOption feed(QStringLiteral("feed"),
+                                  QStringLiteral("Then insert one open ticket every S seconds."),
+                                  QStringLiteral("S"));
+    const QCommandLineOption count(QStringLiteral("count"),
+                                   QStringLiteral("Stop the feed after K tickets."),
+                                   QStringLiteral("K"));
+    const QCommandLineOption depth(QStringLiteral("depth"),
+                                   QStringLiteral("Bits per pixel: 1, 8, 24, 32 or mixed."),
+                                   QStringLiteral("bits"), QStringLiteral("1"));
+    const QCommandLineOption maxAge(QStringLiteral("max-age"),
+                                    QStringLiteral("Creation times up to S seconds in the past."),
+                                    QStringLiteral("S"), QStringLiteral("0"));
+    const QCommandLineOption width(QStringLiteral("width"),
+                                   QStringLiteral("Ticket width in pixels."),
+                                   QStringLiteral("pixels"), QStringLiteral("576"));
+    const QCommandLineOption damaged(QStringLiteral("damaged"),
+                                     QStringLiteral("The first K tickets get truncated pictures."),
+                                     QStringLiteral("K"), QStringLiteral("0"));
+    const QCommandLineOption empty(QStringLiteral("empty"),
+                                   QStringLiteral("The first K tickets get empty pictures."),
+                                   QStringLiteral("K"), QStringLiteral("0"));
+    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Random seed."),
+                                  QStringLiteral("n"));
+    const QCommandLineOption scramble(
+        QStringLiteral("scramble"),
+        QStringLiteral("Print the scrambled form of a password for krumel.ini and exit."),
+        QStringLiteral("password"));
+    parser.addOptions({dsn, user, password, devices, device, open, done, feed, count, depth, maxAge,
+                       width, damaged, empty, seed, scramble});
     parser.process(app);
 
     if (parser.isSet(scramble)) {
-        std::printf("%s\n", Scramble(QStringLiteral("E"), parser.value(scramble), QStringLiteral("VarkoAB"))
-                                .toLatin1()
-                                .constData());
+        std::printf("%s\n",
+                    Scramble(QStringLiteral("E"), parser.value(scramble), QStringLiteral("VarkoAB"))
+                        .toLatin1()
+                        .constData());
         return 0;
     }
     if (!parser.isSet(dsn))
@@ -154,7 +182,8 @@ int main(int argc, char *argv[])
                 std::fflush(stdout);
             } catch (const TavlixError &e) {
                 // The board's database may be away for a while; keep feeding.
-                std::fprintf(stderr, "tavlix-simulator: %s\n", e.message().toLocal8Bit().constData());
+                std::fprintf(stderr, "tavlix-simulator: %s\n",
+                             e.message().toLocal8Bit().constData());
             }
             if (limit >= 0 && ++fed >= limit)
                 app.quit();

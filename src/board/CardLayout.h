@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QPoint>
 #include <QList>
+#include <QPoint>
 
 #include <bitset>
 #include <memory>
@@ -16,7 +16,7 @@ enum class Tab { Main, Ready };
 
 struct Settings
 {
-    int rader = 3;   // row count; below 1 counts as 1
+    int rader = 3; // row count; below 1 counts as 1
     int bredd = 225; // card width W; below 1 counts as 1
     int vanster = 0; // left offset V
     bool horizontal = false;

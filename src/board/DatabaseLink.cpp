@@ -2,7 +2,6 @@
 
 #include "ErrorLog.h"
 #include "TicketStatements.h"
-
 #include "db/DataSourceRepair.h"
 #include "pos/ErrorReport.h"
 #include "pos/IniFile.h"
@@ -26,7 +25,9 @@ DatabaseLink::DatabaseLink(QTimer &updateTimer, QObject *parent)
     ti_SQLForsok.setInterval(1000);
     connect(&ti_InitieraDB, &QTimer::timeout, this, &DatabaseLink::ti_InitieraDBTimer);
     connect(&ti_SQLForsok, &QTimer::timeout, this, &DatabaseLink::ti_SQLForsokTimer);
-    hooks.endApplication = [] { QCoreApplication::exit(0); };
+    hooks.endApplication = [] {
+        QCoreApplication::exit(0);
+    };
 }
 
 QString DatabaseLink::missingSettingsText()
@@ -112,8 +113,8 @@ void DatabaseLink::connectSequence(bool atStart)
     const QString section = QStringLiteral("DATABAS");
     const QString alias = IniFile::readString(settings, section, QStringLiteral("ALIAS"), {});
     const QString losen = IniFile::readString(settings, section, QStringLiteral("LOSEN"), {});
-    const QString user = IniFile::readString(settings, section, QStringLiteral("ANVNAMN"),
-                                             QStringLiteral("SA"));
+    const QString user =
+        IniFile::readString(settings, section, QStringLiteral("ANVNAMN"), QStringLiteral("SA"));
     const QString password = losen.isEmpty()
         ? QString()
         : Scramble(QStringLiteral("D"), losen, QStringLiteral("VarkoAB"));

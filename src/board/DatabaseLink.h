@@ -24,7 +24,7 @@ public:
     struct Hooks
     {
         std::function<void(const QString &)> setStatus;
-        std::function<void()> loadBongs;   // the full build after the connect at start
+        std::function<void()> loadBongs; // the full build after the connect at start
         std::function<void()> reloadBongs; // the rebuild after a reconnect
         std::function<void()> endApplication;
         WaitHooks wait = defaultWaitHooks();

@@ -12,7 +12,8 @@ QString logEntry(const QDateTime &when, QChar timeSeparator, const QString &mess
     const QTime t = when.time();
     return when.date().toString(QStringLiteral("yyyy-MM-dd")) + u' '
         + QStringLiteral("%1").arg(t.hour(), 2, 10, QChar(u'0')) + timeSeparator
-        + QStringLiteral("%1").arg(t.minute(), 2, 10, QChar(u'0')) + QStringLiteral(" Fel: ") + message;
+        + QStringLiteral("%1").arg(t.minute(), 2, 10, QChar(u'0')) + QStringLiteral(" Fel: ")
+        + message;
 }
 
 QChar systemTimeSeparator()
@@ -31,13 +32,13 @@ void LogError(const QString &message)
 {
     const QDate date = QDate::currentDate();
     const QTime time = QTime::currentTime();
-    const QByteArray line
-        = Cp1252::encode(logEntry(QDateTime(date, time), systemTimeSeparator(), message)) + "\r\n";
+    const QByteArray line =
+        Cp1252::encode(logEntry(QDateTime(date, time), systemTimeSeparator(), message)) + "\r\n";
 
     QFile file(InstallDir() + QStringLiteral("tavlix.log"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size()
         || !file.flush()) {
-        throw TavlixError(QStringLiteral("I/O error writing %1: %2")
-                              .arg(file.fileName(), file.errorString()));
+        throw TavlixError(
+            QStringLiteral("I/O error writing %1: %2").arg(file.fileName(), file.errorString()));
     }
 }

@@ -2,7 +2,6 @@
 
 #include "CardArea.h"
 #include "PageColumn.h"
-
 #include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
@@ -68,9 +67,15 @@ TF_Mainform::TF_Mainform(const QStringList &arguments, QWidget *parent)
     connect(&ti_ReArrange, &QTimer::timeout, this, &TF_Mainform::ti_ReArrangeTimer);
     connect(&ti_ReArrangeReady, &QTimer::timeout, this, &TF_Mainform::ti_ReArrangeReadyTimer);
 
-    link.hooks.setStatus = [this](const QString &text) { pa_Status->setCaption(text); };
-    link.hooks.loadBongs = [this] { LoadBongs(); };
-    link.hooks.reloadBongs = [this] { ReloadBongs(); };
+    link.hooks.setStatus = [this](const QString &text) {
+        pa_Status->setCaption(text);
+    };
+    link.hooks.loadBongs = [this] {
+        LoadBongs();
+    };
+    link.hooks.reloadBongs = [this] {
+        ReloadBongs();
+    };
 
     createControls();
     FormCreate(arguments);
@@ -93,9 +98,8 @@ void TF_Mainform::createControls()
     pa_Status->setFont(arialFont(13));
     bu_Installningar = glyphButton(pa_Hoger, 259, Glyphs::gear());
     bu_stang = glyphButton(pa_Hoger, 302, Glyphs::house());
-    connect(bu_Installningar, &TXiButton::OnClick, this, [this] {
-        ErrorReport::guarded([this] { bu_InstallningarClick(); });
-    });
+    connect(bu_Installningar, &TXiButton::OnClick, this,
+            [this] { ErrorReport::guarded([this] { bu_InstallningarClick(); }); });
     connect(bu_stang, &TXiButton::OnClick, this, &TF_Mainform::bu_stangClick);
 
     PageControl1 = new PageColumn(this);
@@ -106,7 +110,7 @@ void TF_Mainform::createControls()
     sb_Main = new CardArea(ts_1);
     sb_Ready = new CardArea(ts_2);
     // Each scroll area fills its page.
-    for (auto [page, area] : {std::pair<QWidget *, CardArea *>{ts_1, sb_Main}, {ts_2, sb_Ready}}) {
+    for (auto [page, area] : {std::pair<QWidget *, CardArea *> {ts_1, sb_Main}, {ts_2, sb_Ready}}) {
         auto *fill = new QVBoxLayout(page);
         fill->setContentsMargins(0, 0, 0, 0);
         fill->addWidget(area);

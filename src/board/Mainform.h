@@ -15,7 +15,6 @@
 #include "CardLayout.h"
 #include "DatabaseLink.h"
 #include "TicketStatements.h"
-
 #include "settings/BoardSettings.h"
 
 #include <QSet>
@@ -46,6 +45,7 @@ struct TBoxInfo
     int Left = 0;
     QString Id;
     int Seconds = 0;
+    int Number = 0; // the tag of Panel, kept here so that finding a card reads no property
 };
 
 using CardList = std::vector<std::unique_ptr<TBoxInfo>>;

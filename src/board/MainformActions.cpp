@@ -1,7 +1,5 @@
-#include "Mainform.h"
-
 #include "CardArea.h"
-
+#include "Mainform.h"
 #include "controls/Panel.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
@@ -75,12 +73,12 @@ void TF_Mainform::closeGapAfter(CardList &list, size_t position, QPoint removed,
     // The next added card goes to the place the last card has just left.
     const QPoint freed = later.isEmpty() ? removed : later.last();
     if (list.empty()) {
-        layoutState = CardLayout::MainState{};
+        layoutState = CardLayout::MainState {};
         return;
     }
     const CardLayout::Settings s = layoutSettings();
-    const QPoint cell = CardLayout::cellOf(freed, Tab::Main, s,
-                                           CardLayout::rowHeight(sb_Main->height(), s.rader));
+    const QPoint cell =
+        CardLayout::cellOf(freed, Tab::Main, s, CardLayout::rowHeight(sb_Main->height(), s.rader));
     layoutState.nextRow = cell.y();
     if (m_horizontal)
         layoutState.nextCol = cell.x();
@@ -184,7 +182,7 @@ void TF_Mainform::bu_InstallningarClick()
     q.clearSql();
     q.setLines(S::deviceNames());
     q.open();
-    QStringList names{QStringLiteral("Alla")};
+    QStringList names {QStringLiteral("Alla")};
     for (; !q.eof(); q.next())
         names.append(q.fieldAsString(QStringLiteral("Namn")));
     q.close();

@@ -1,9 +1,7 @@
-#include "Mainform.h"
-
 #include "CardArea.h"
 #include "ErrorLog.h"
+#include "Mainform.h"
 #include "TicketPicture.h"
-
 #include "controls/Panel.h"
 #include "controls/PixGeometry.h"
 #include "pos/ErrorReport.h"
@@ -83,7 +81,8 @@ void TF_Mainform::noteSkipped(const TicketRow &row)
         return;
     m_skipped.insert(row.id);
     try {
-        LogError(QStringLiteral("Bong %1 kunde inte visas: bilden saknas eller är skadad").arg(row.id));
+        LogError(
+            QStringLiteral("Bong %1 kunde inte visas: bilden saknas eller är skadad").arg(row.id));
     } catch (const TavlixError &) {
         // A log that cannot be written must not stop the build.
     }

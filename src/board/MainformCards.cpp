@@ -1,7 +1,5 @@
-#include "Mainform.h"
-
 #include "CardArea.h"
-
+#include "Mainform.h"
 #include "controls/Panel.h"
 #include "controls/PixGeometry.h"
 #include "controls/PixImageBox.h"
@@ -84,6 +82,7 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     record->Top = top;
     record->Left = left;
     record->Id = ticket.id;
+    record->Number = number;
     if (ticket.sekunder != 0)
         record->Seconds = ticket.sekunder;
     else if (ticket.skapad.isValid())
@@ -114,7 +113,7 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
 int TF_Mainform::FindCard(const CardList &list, int number)
 {
     for (size_t i = 0; i < list.size(); ++i) {
-        if (tagOf(list[i]->Panel) == number)
+        if (list[i]->Number == number)
             return static_cast<int>(i);
     }
     return -1;

@@ -40,8 +40,8 @@ void PageColumn::setCurrentIndex(int index)
 
 QRect PageColumn::AdjustPageRect(const QSize &client, int computedTop)
 {
-    return QRect(QPoint(0, computedTop - 10), QPoint(client.width() - tabColumnWidth - 1,
-                                                     client.height() - 1));
+    return QRect(QPoint(0, computedTop - 10),
+                 QPoint(client.width() - tabColumnWidth - 1, client.height() - 1));
 }
 
 void PageColumn::resizeEvent(QResizeEvent *)

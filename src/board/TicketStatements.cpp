@@ -8,7 +8,7 @@ const QString alla = QStringLiteral("Alla");
 
 QStringList withDevice(const QString &first, const QString &namn, const QStringList &rest = {})
 {
-    QStringList lines{first};
+    QStringList lines {first};
     if (namn != alla)
         lines.append(TicketStatements::deviceLine(namn));
     return lines + rest;

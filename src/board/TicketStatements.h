@@ -33,10 +33,10 @@ QString deviceLine(const QString &namn);
 // One row of a ticket select.
 struct TicketRow
 {
-    QString id;        // the ID as read, written back unchanged
-    int number = 0;    // the ID as integer (open tickets only)
+    QString id; // the ID as read, written back unchanged
+    int number = 0; // the ID as integer (open tickets only)
     int status = 0;
-    int sekunder = 0;  // NULL reads as 0
+    int sekunder = 0; // NULL reads as 0
     QDateTime skapad;
     QByteArray bong;
 };

@@ -49,7 +49,7 @@ QImage house()
     QImage image = canvas();
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QPolygonF roof{{2, 12}, {12, 2.5}, {22, 12}};
+    const QPolygonF roof {{2, 12}, {12, 2.5}, {22, 12}};
     p.setPen(QPen(QColor(0xA0, 0x28, 0x1E), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(QColor(0xD0, 0x3C, 0x2C));
     p.drawPolygon(roof);
@@ -68,8 +68,8 @@ QImage triangle(bool pointingLeft)
     QImage image = canvas();
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QPolygonF shape = pointingLeft ? QPolygonF{{17, 4}, {17, 20}, {6, 12}}
-                                         : QPolygonF{{7, 4}, {7, 20}, {18, 12}};
+    const QPolygonF shape = pointingLeft ? QPolygonF {{17, 4}, {17, 20}, {6, 12}}
+                                         : QPolygonF {{7, 4}, {7, 20}, {18, 12}};
     p.setPen(QPen(QColor(0x10, 0x3C, 0x9C), 1));
     p.setBrush(QColor(0x25, 0x6C, 0xE8));
     p.drawPolygon(shape);

@@ -52,7 +52,7 @@ Displayed scaledSize(int pictureWidth, int pictureHeight, int scale)
 
 Displayed fittedSize(int pw, int ph, int w, int h, bool onlyBig, int scale)
 {
-    Displayed d{pw, ph, scale};
+    Displayed d {pw, ph, scale};
     if (onlyBig && w >= pw && h >= ph) {
         d.scale = 100;
         return d;
@@ -74,10 +74,9 @@ Displayed fittedSize(int pw, int ph, int w, int h, bool onlyBig, int scale)
 
 std::optional<int> stepScale(int scale, bool up)
 {
-    static constexpr std::array<int, 30> steps = {7,   10,  15,  20,  25,  30,  40,  50,
-                                                  60,  70,  80,  90,  100, 125, 150, 175,
-                                                  200, 250, 300, 350, 400, 450, 500, 600,
-                                                  700, 800, 1000, 1200, 1400, 1600};
+    static constexpr std::array<int, 30> steps = {
+        7,   10,  15,  20,  25,  30,  40,  50,  60,  70,  80,  90,   100,  125,  150,
+        175, 200, 250, 300, 350, 400, 450, 500, 600, 700, 800, 1000, 1200, 1400, 1600};
     if (up) {
         const auto it = std::upper_bound(steps.begin(), steps.end(), scale);
         if (it == steps.end())

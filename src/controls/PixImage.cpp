@@ -147,8 +147,9 @@ void TPixImage::paintEvent(QPaintEvent *)
                 QPainter cp(&copy);
                 m_picture.draw(cp, copy.rect());
             }
-            p.drawImage(target.topLeft(), copy.scaled(target.size(), Qt::IgnoreAspectRatio,
-                                                      Qt::SmoothTransformation));
+            p.drawImage(
+                target.topLeft(),
+                copy.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         }
     } else {
         m_picture.draw(p, target);

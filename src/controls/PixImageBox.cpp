@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyle>
 #include <QScrollBar>
+#include <QStyle>
 
 #include <algorithm>
 #include <optional>
@@ -22,10 +22,13 @@ TPixImageBox::TPixImageBox(QWidget *parent)
     m_image = new TPixImage(this);
     m_image->setAutoSize(false);
     m_image->setIncrementalDisplay(true);
-    connect(m_image, &TPixImage::OnClick, this, [this](TPixImage *sender) { emit OnClick(sender); });
+    connect(m_image, &TPixImage::OnClick, this,
+            [this](TPixImage *sender) { emit OnClick(sender); });
     connect(m_image, &TPixImage::OnMouseDown, this, &TPixImageBox::imageMouseDown);
     connect(m_image, &TPixImage::OnMouseMove, this,
-            [this](Qt::MouseButtons, Qt::KeyboardModifiers, const QPoint &pos) { imageMouseMove(pos); });
+            [this](Qt::MouseButtons, Qt::KeyboardModifiers, const QPoint &pos) {
+                imageMouseMove(pos);
+            });
     connect(m_image, &TPixImage::OnMouseUp, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, const QPoint &) { imageMouseUp(b); });
     connect(m_image, &TPixImage::OnPaint, this, [this] {
@@ -172,28 +175,26 @@ int TPixImageBox::vertPosition() const
 
 void TPixImageBox::setHorzPosition(int pos)
 {
-    // Clamped as a scroll bar clamps it: nothing moves without a visible bar.
-    const int clamped = std::clamp(pos, 0, m_hmax);
-    if (clamped == m_hpos)
-        return;
-    m_hpos = clamped;
-    if (m_hbar) {
-        m_syncing = true;
-        m_hbar->setValue(clamped);
-        m_syncing = false;
-    }
-    placeImage();
+    setPosition(Qt::Horizontal, pos);
 }
 
 void TPixImageBox::setVertPosition(int pos)
 {
-    const int clamped = std::clamp(pos, 0, m_vmax);
-    if (clamped == m_vpos)
+    setPosition(Qt::Vertical, pos);
+}
+
+void TPixImageBox::setPosition(Qt::Orientation orientation, int pos)
+{
+    // Clamped as a scroll bar clamps it: nothing moves without a visible bar.
+    const bool horizontal = orientation == Qt::Horizontal;
+    int &current = horizontal ? m_hpos : m_vpos;
+    const int clamped = std::clamp(pos, 0, horizontal ? m_hmax : m_vmax);
+    if (clamped == current)
         return;
-    m_vpos = clamped;
-    if (m_vbar) {
+    current = clamped;
+    if (QScrollBar *bar = horizontal ? m_hbar : m_vbar) {
         m_syncing = true;
-        m_vbar->setValue(clamped);
+        bar->setValue(clamped);
         m_syncing = false;
     }
     placeImage();
@@ -243,9 +244,9 @@ void TPixImageBox::updateRanges()
     // As scroll bars shown when needed: a bar comes when the picture is larger than the view,
     // and the view shrinks by the bars that are shown.
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    const QSize content = m_image ? QSize(m_offset.x() + m_image->width(),
-                                          m_offset.y() + m_image->height())
-                                  : QSize();
+    const QSize content = m_image
+        ? QSize(m_offset.x() + m_image->width(), m_offset.y() + m_image->height())
+        : QSize();
     const bool canH = m_autoScroll && m_horzVisible;
     const bool canV = m_autoScroll && m_vertVisible;
     bool needV = canV && content.height() > height();
@@ -321,9 +322,9 @@ void TPixImageBox::LayoutImage(bool resetPosition)
     if (keep) {
         const int vw = m_view.width();
         const int vh = m_view.height();
-        setHorzPosition(ox == 0 ? std::min(std::max(d.width - vw, 0),
-                                           static_cast<int>(d.width * relX) - vw / 2)
-                                : 0);
+        setHorzPosition(
+            ox == 0 ? std::min(std::max(d.width - vw, 0), static_cast<int>(d.width * relX) - vw / 2)
+                    : 0);
         setVertPosition(oy == 0 ? std::min(std::max(d.height - vh, 0),
                                            static_cast<int>(d.height * relY) - vh / 2)
                                 : 0);
@@ -394,28 +395,28 @@ void TPixImageBox::keyPressEvent(QKeyEvent *event)
     std::optional<Move> move;
     switch (event->key()) {
     case Qt::Key_Left:
-        move = plain ? Move{true, h - 50} : ctrl ? Move{true, 0} : std::optional<Move>();
+        move = plain ? Move {true, h - 50} : ctrl ? Move {true, 0} : std::optional<Move>();
         break;
     case Qt::Key_Right:
-        move = plain ? Move{true, h + 50} : ctrl ? Move{true, m_hmax} : std::optional<Move>();
+        move = plain ? Move {true, h + 50} : ctrl ? Move {true, m_hmax} : std::optional<Move>();
         break;
     case Qt::Key_Up:
-        move = plain ? Move{false, v - 50} : ctrl ? Move{false, 0} : std::optional<Move>();
+        move = plain ? Move {false, v - 50} : ctrl ? Move {false, 0} : std::optional<Move>();
         break;
     case Qt::Key_Down:
-        move = plain ? Move{false, v + 50} : ctrl ? Move{false, m_vmax} : std::optional<Move>();
+        move = plain ? Move {false, v + 50} : ctrl ? Move {false, m_vmax} : std::optional<Move>();
         break;
     case Qt::Key_PageUp:
-        move = plain ? Move{false, v - vPage} : std::optional<Move>();
+        move = plain ? Move {false, v - vPage} : std::optional<Move>();
         break;
     case Qt::Key_PageDown:
-        move = plain ? Move{false, v + vPage} : std::optional<Move>();
+        move = plain ? Move {false, v + vPage} : std::optional<Move>();
         break;
     case Qt::Key_Home:
-        move = plain ? Move{true, h - hPage} : std::optional<Move>();
+        move = plain ? Move {true, h - hPage} : std::optional<Move>();
         break;
     case Qt::Key_End:
-        move = plain ? Move{true, h + hPage} : std::optional<Move>();
+        move = plain ? Move {true, h + hPage} : std::optional<Move>();
         break;
     default:
         break;

@@ -100,6 +100,7 @@ private:
     void updateRanges();
     QScrollBar *bar(Qt::Orientation orientation);
     void showBar(Qt::Orientation orientation, bool shown, int maximum);
+    void setPosition(Qt::Orientation orientation, int pos);
     void setOverrideCursor(const QCursor &cursor);
     void restoreCursor();
     void pinOverlay();
@@ -111,8 +112,8 @@ private:
     bool m_center = true;
     bool m_keepPosition = true;
     bool m_drag = true;
-    QCursor m_dragCursor{Qt::SizeAllCursor};
-    QCursor m_scaleCursor{Qt::SizeVerCursor};
+    QCursor m_dragCursor {Qt::SizeAllCursor};
+    QCursor m_scaleCursor {Qt::SizeVerCursor};
     bool m_focusable = true;
     bool m_autoScroll = false;
     bool m_horzVisible = true;
@@ -120,7 +121,7 @@ private:
     int m_scale = 100;
     int m_pictureWidth = 0;
     int m_pictureHeight = 0;
-    QPoint m_offset;       // where the layout put the picture in the content
+    QPoint m_offset; // where the layout put the picture in the content
     bool m_dragging = false;
     bool m_held = false;
     QPoint m_dragStart;

@@ -153,7 +153,8 @@ XiPaintState TXiButton::currentState() const
     const QWidget *parent = parentWidget();
     s.parentBackground = parent ? parent->palette().color(parent->backgroundRole())
                                 : palette().color(QPalette::Window);
-    s.parentIsButtonFace = parent && s.parentBackground == parent->palette().color(QPalette::Button);
+    s.parentIsButtonFace =
+        parent && s.parentBackground == parent->palette().color(QPalette::Button);
     return s;
 }
 
@@ -254,7 +255,8 @@ void TXiButton::focusOutEvent(QFocusEvent *)
 
 void TXiButton::keyPressEvent(QKeyEvent *event)
 {
-    const bool plain = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    const bool plain =
+        !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     switch (event->key()) {
     case Qt::Key_Space:
         if (!event->isAutoRepeat())

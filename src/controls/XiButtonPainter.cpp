@@ -61,8 +61,7 @@ void drawCornerTexts(QPainter &p, const XiPaintState &s)
         font.setPointSize(9);
         p.setFont(font);
         const QFontMetrics fm(font);
-        draw(QRect(s.rounded ? 7 : 2, 1, fm.horizontalAdvance(s.captionUpperLeft),
-                   2 * fm.height()),
+        draw(QRect(s.rounded ? 7 : 2, 1, fm.horizontalAdvance(s.captionUpperLeft), 2 * fm.height()),
              s.captionUpperLeft);
     }
     if (!s.captionDownRight.isEmpty()) {
@@ -224,8 +223,8 @@ QImage paintButtonImage(const XiPaintState &s)
 
     QPainter p(&image);
     const auto set = activeColorSet(s);
-    const QColor &face = set[0], &grad = set[1], &dark = set[2], &light = set[3],
-                 &border = set[4], &text = set[5];
+    const QColor &face = set[0], &grad = set[1], &dark = set[2], &light = set[3], &border = set[4],
+                 &text = set[5];
 
     // Face.
     p.setPen(face);
@@ -275,10 +274,12 @@ QImage paintButtonImage(const XiPaintState &s)
 
     // Caption.
     p.setPen(text);
-    const int centred = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextShowMnemonic
-        | Qt::TextDontClip;
+    const int centred =
+        Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextShowMnemonic | Qt::TextDontClip;
     if (needsMultiLine(s, tw)) {
-        const auto measure = [&fm](const QString &t) { return fm.horizontalAdvance(t); };
+        const auto measure = [&fm](const QString &t) {
+            return fm.horizontalAdvance(t);
+        };
         const CaptionLines lines = splitCaption(s.caption, s.nyRadbryt, W, measure);
         ty += lines.tyShift;
         const int k = (!s.captionUpperLeft.isEmpty() || !s.captionUpperRight.isEmpty()) ? 15 : 10;
@@ -334,8 +335,8 @@ QImage paintButtonImage(const XiPaintState &s)
         else if (s.scheme == TColorScheme::csSilver || s.scheme == TColorScheme::csVit)
             pen = QColor(0x80, 0x80, 0x80);
         const QColor bg = s.parentBackground;
-        const bool silverGround = s.parentIsButtonFace || bg == QColor(Qt::white)
-            || bg == QColor(0xC8, 0xC8, 0xC8);
+        const bool silverGround =
+            s.parentIsButtonFace || bg == QColor(Qt::white) || bg == QColor(0xC8, 0xC8, 0xC8);
         if ((s.scheme == TColorScheme::csSilver && silverGround)
             || (s.scheme != TColorScheme::csSilver && s.focused)) {
             p.setPen(pen);

@@ -11,8 +11,7 @@ QString installerError()
     DWORD code = 0;
     char message[SQL_MAX_MESSAGE_LENGTH] = {};
     WORD length = 0;
-    if (SQLInstallerError(1, &code, message, sizeof(message), &length) == SQL_SUCCESS
-        || length > 0)
+    if (SQLInstallerError(1, &code, message, sizeof(message), &length) == SQL_SUCCESS || length > 0)
         return QString::fromLocal8Bit(message);
     return QStringLiteral("ODBC configuration error");
 }

@@ -8,7 +8,6 @@
 #include <QVariant>
 
 #include <algorithm>
-
 #include <sql.h>
 #include <sqlext.h>
 

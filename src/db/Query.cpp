@@ -46,7 +46,8 @@ QString TQuery::sentText() const
     if (!m_database.isSqlite())
         return text();
     static const QRegularExpression varbinaryMax(
-        QStringLiteral("\\bVarBinary\\s*\\(\\s*Max\\s*\\)"), QRegularExpression::CaseInsensitiveOption);
+        QStringLiteral("\\bVarBinary\\s*\\(\\s*Max\\s*\\)"),
+        QRegularExpression::CaseInsensitiveOption);
     return QString(text()).replace(varbinaryMax, QStringLiteral("BLOB"));
 }
 

@@ -17,7 +17,8 @@ void show(ErrorReport::Kind kind, const QString &title, const QString &text)
         return;
     }
     // Without a window system to show it on, the report goes to the error output.
-    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(),
+                 text.toLocal8Bit().constData());
 }
 
 } // namespace

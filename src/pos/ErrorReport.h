@@ -27,8 +27,7 @@ void showWarning(const QString &text);
 
 // Runs an event handler and shows any error that escapes it, so that no exception ever reaches
 // Qt's event loop. Returns false when the handler failed.
-template<typename Handler>
-bool guarded(Handler &&handler)
+template<typename Handler> bool guarded(Handler &&handler)
 {
     try {
         handler();

@@ -75,9 +75,9 @@ QString valueOf(const QByteArray &line)
 // Where a section and one of its keys stand in the file.
 struct Place
 {
-    std::optional<size_t> section;   // header line
-    std::optional<size_t> key;       // entry line
-    size_t sectionEnd = 0;           // one past the section's last non-blank line
+    std::optional<size_t> section; // header line
+    std::optional<size_t> key; // entry line
+    size_t sectionEnd = 0; // one past the section's last non-blank line
 };
 
 Place locate(const std::vector<Line> &lines, const QString &section, const QString &key)
@@ -125,7 +125,9 @@ QString readString(const QString &path, const QString &section, const QString &k
 void writeString(const QString &path, const QString &section, const QString &key,
                  const QString &value)
 {
-    const auto fail = [&path] { throw TavlixError(QStringLiteral("Unable to write to %1").arg(path)); };
+    const auto fail = [&path] {
+        throw TavlixError(QStringLiteral("Unable to write to %1").arg(path));
+    };
 
     QByteArray bytes;
     QFile existing(path);
@@ -151,7 +153,7 @@ void writeString(const QString &path, const QString &section, const QString &key
         const size_t at = place.sectionEnd;
         if (at == lines.size() && !lines.empty() && lines.back().ending.isEmpty())
             lines.back().ending = eol;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{entry, eol});
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line {entry, eol});
     } else {
         if (!lines.empty() && lines.back().ending.isEmpty())
             lines.back().ending = eol;

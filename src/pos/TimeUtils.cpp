@@ -39,7 +39,9 @@ WaitHooks defaultWaitHooks()
                     clock.start();
                 return clock.elapsed();
             },
-            [] { QCoreApplication::processEvents(QEventLoop::AllEvents); }};
+            [] {
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
+            }};
 }
 
 void WaitResponsive(int milliseconds, const WaitHooks &hooks)

@@ -15,7 +15,7 @@ int ElapsedSeconds(const QDateTime &later, const QDateTime &earlier);
 // What a responsive wait reads and runs; tests replace both so that no real time passes.
 struct WaitHooks
 {
-    std::function<qint64()> clockMs;   // a monotonic millisecond clock
+    std::function<qint64()> clockMs; // a monotonic millisecond clock
     std::function<void()> handleEvents; // handles every pending event once
 };
 

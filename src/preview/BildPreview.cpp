@@ -36,7 +36,9 @@ TF_BildPreview::TF_BildPreview(AgeColorFunction ageColor, QWidget *board)
     Bild->setImageKeepPosition(false);
     Bild->setImageDrag(false);
     connect(Bild, &TPixImageBox::OnMouseDown, this,
-            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &) { BildMouseDown(button); });
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint &) {
+                BildMouseDown(button);
+            });
 
     pa_Botten = new TPanel(this);
     pa_Botten->setColor(Qt::black);

@@ -8,14 +8,14 @@ QString boardSettingsPath();
 // The values the board runs with, read once at start.
 struct BoardSettings
 {
-    int bredd = 225;         // card width
-    int vanster = 0;         // left offset of the layout
-    int rader = 3;           // card rows
-    int gronsek = 280;       // below: green
-    int gulsek = 500;        // above: yellow
-    int rodsek = 1000;       // above: red
-    int updateMs = 10000;    // refresh period
-    bool repaint = false;    // rebuild every cycle
+    int bredd = 225; // card width
+    int vanster = 0; // left offset of the layout
+    int rader = 3; // card rows
+    int gronsek = 280; // below: green
+    int gulsek = 500; // above: yellow
+    int rodsek = 1000; // above: red
+    int updateMs = 10000; // refresh period
+    bool repaint = false; // rebuild every cycle
     bool horizontal = false; // horizontal order
     QString namn = QStringLiteral("Alla"); // output device, "Alla" for all
 };

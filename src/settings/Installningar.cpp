@@ -1,7 +1,6 @@
 #include "Installningar.h"
 
 #include "BoardSettings.h"
-
 #include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
@@ -138,29 +137,33 @@ TF_Installningar::TF_Installningar(QWidget *board)
     pa_Mall->lower();
 
     // Focus order.
-    const QList<QWidget *> order{ed_Bredd,    bu_Vaster,         bu_Hoger,       co_Rader,
-                                 ed_GronSek,  ed_GulSek,         ed_RodSek,      co_Uppdatera,
-                                 bu_BytSkarm, bu_stang,          cb_UpdateAll,   bu_VansterHoger,
-                                 bu_VansterVanster, ed_Vanster,  co_BongUtskrift, cb_Horisontalt};
+    const QList<QWidget *> order {ed_Bredd,          bu_Vaster,  bu_Hoger,        co_Rader,
+                                  ed_GronSek,        ed_GulSek,  ed_RodSek,       co_Uppdatera,
+                                  bu_BytSkarm,       bu_stang,   cb_UpdateAll,    bu_VansterHoger,
+                                  bu_VansterVanster, ed_Vanster, co_BongUtskrift, cb_Horisontalt};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 
     const auto guard = [this](void (TF_Installningar::*handler)()) {
-        return [this, handler] { ErrorReport::guarded([this, handler] { (this->*handler)(); }); };
+        return [this, handler] {
+            ErrorReport::guarded([this, handler] { (this->*handler)(); });
+        };
     };
     connect(bu_Vaster, &TXiButton::OnClick, this, guard(&TF_Installningar::bu_VasterClick));
     connect(bu_Hoger, &TXiButton::OnClick, this, guard(&TF_Installningar::bu_HogerClick));
-    connect(bu_VansterVanster, &TXiButton::OnClick, this, guard(&TF_Installningar::bu_VansterVansterClick));
-    connect(bu_VansterHoger, &TXiButton::OnClick, this, guard(&TF_Installningar::bu_VansterHogerClick));
+    connect(bu_VansterVanster, &TXiButton::OnClick, this,
+            guard(&TF_Installningar::bu_VansterVansterClick));
+    connect(bu_VansterHoger, &TXiButton::OnClick, this,
+            guard(&TF_Installningar::bu_VansterHogerClick));
     connect(bu_stang, &TXiButton::OnClick, this, guard(&TF_Installningar::bu_stangClick));
     connect(bu_BytSkarm, &TXiButton::OnClick, this, guard(&TF_Installningar::bu_BytSkarmClick));
     connect(ed_Bredd, &QLineEdit::editingFinished, this, &TF_Installningar::ed_BreddExit);
     connect(ed_Vanster, &QLineEdit::editingFinished, this, &TF_Installningar::ed_VansterExit);
     // Keys reach a combo box's edit through the box itself, or straight when the edit has the
     // focus; both are watched.
-    for (QObject *o : {static_cast<QObject *>(co_Rader), static_cast<QObject *>(co_Rader->lineEdit()),
-                       static_cast<QObject *>(co_Uppdatera),
-                       static_cast<QObject *>(co_Uppdatera->lineEdit())})
+    for (QObject *o :
+         {static_cast<QObject *>(co_Rader), static_cast<QObject *>(co_Rader->lineEdit()),
+          static_cast<QObject *>(co_Uppdatera), static_cast<QObject *>(co_Uppdatera->lineEdit())})
         o->installEventFilter(this);
 
     FormCreate();
@@ -176,9 +179,9 @@ TF_Installningar::~TF_Installningar()
     // The edits lose the focus while the window goes; nothing of it may run then.
     ed_Bredd->disconnect(this);
     ed_Vanster->disconnect(this);
-    for (QObject *o : {static_cast<QObject *>(co_Rader), static_cast<QObject *>(co_Rader->lineEdit()),
-                       static_cast<QObject *>(co_Uppdatera),
-                       static_cast<QObject *>(co_Uppdatera->lineEdit())})
+    for (QObject *o :
+         {static_cast<QObject *>(co_Rader), static_cast<QObject *>(co_Rader->lineEdit()),
+          static_cast<QObject *>(co_Uppdatera), static_cast<QObject *>(co_Uppdatera->lineEdit())})
         o->removeEventFilter(this);
 }
 
@@ -290,7 +293,8 @@ bool TF_Installningar::co_RaderKeyPress(QEvent *event)
 {
     // Every typed character is discarded: the values are picked from the list.
     const auto *key = static_cast<QKeyEvent *>(event);
-    return !key->text().isEmpty() || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
+    return !key->text().isEmpty() || key->key() == Qt::Key_Backspace
+        || key->key() == Qt::Key_Delete;
 }
 
 bool TF_Installningar::co_UppdateraKeyPress(QEvent *event)

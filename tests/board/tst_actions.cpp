@@ -1,10 +1,9 @@
+#include "BoardFixture.h"
 #include "board/PageColumn.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
 #include "preview/BildPreview.h"
 #include "settings/Installningar.h"
-
-#include "BoardFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -54,11 +53,11 @@ private slots:
         press(*b.MainList[1]);
         QCOMPARE(b.MainList.size(), size_t(4)); // the press itself changes nothing
         QTRY_COMPARE(b.MainList.size(), size_t(3));
-        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"3"_s, u"4"_s}));
-        QCOMPARE(f.places(b.MainList), (QList<QPoint>{before[0], before[1], before[2]}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s, u"4"_s}));
+        QCOMPARE(f.places(b.MainList), (QList<QPoint> {before[0], before[1], before[2]}));
         QCOMPARE(b.MainList[2]->Left, before[2].x());
         QCOMPARE(b.MainList[2]->Top, before[2].y());
-        QCOMPARE(row(f.posDb, 2), (QVariantList{1, 321}));
+        QCOMPARE(row(f.posDb, 2), (QVariantList {1, 321}));
         QCOMPARE(row(f.posDb, 3).first(), 0);
         QCOMPARE(b.layoutState.mainSlots, 3);
         QVERIFY(b.sb_Main->isVisible());
@@ -98,7 +97,7 @@ private slots:
         press(*b.MainList[0]);
         press(*b.MainList[1]); // the later one wins
         QTRY_COMPARE(b.MainList.size(), size_t(2));
-        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"3"_s}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s}));
         QCOMPARE(row(f.posDb, 1).first(), 0);
 
         press(*b.MainList[1]);
@@ -116,13 +115,13 @@ private slots:
         f.add(300, 1, 754);
         f.add();
         TF_Mainform &b = f.start(boardSize);
-        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"3"_s}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s}));
         b.PageControl1->setCurrentIndex(1);
         QCOMPARE(b.ReadyList.size(), size_t(1));
         press(*b.ReadyList.front());
         QTRY_COMPARE(b.ReadyList.size(), size_t(0));
-        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"2"_s, u"3"_s}));
-        QCOMPARE(row(f.posDb, 2), (QVariantList{0, 754}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(row(f.posDb, 2), (QVariantList {0, 754}));
         TBoxInfo &back = *b.MainList[1];
         QCOMPARE(back.Seconds, 754);
         b.PanneKlockaTimer(back.Timer);
@@ -209,7 +208,7 @@ private slots:
             w->reject();
         });
         QTest::mouseClick(b.bu_Installningar, Qt::LeftButton, {}, QPoint(20, 17));
-        QCOMPARE(items, (QStringList{u"Alla"_s, u"Bar"_s, u"Grill"_s, u"Kök"_s}));
+        QCOMPARE(items, (QStringList {u"Alla"_s, u"Bar"_s, u"Grill"_s, u"Kök"_s}));
         QCOMPARE(text, u"Finns inte"_s);
         QVERIFY(!QApplication::activeModalWidget());
     }

@@ -16,8 +16,8 @@ private slots:
         QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<QString>("file");
         QTest::newRow("vertical") << QByteArray() << QStringLiteral("board-vertical.png");
-        QTest::newRow("horizontal") << QByteArray("[SKARM]\r\nHORIZONTAL=J\r\n")
-                                    << QStringLiteral("board-horizontal.png");
+        QTest::newRow("horizontal")
+            << QByteArray("[SKARM]\r\nHORIZONTAL=J\r\n") << QStringLiteral("board-horizontal.png");
     }
 
     void orders()

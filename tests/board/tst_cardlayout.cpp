@@ -83,15 +83,20 @@ private slots:
         Cursor full(Tab::Main, s, 1800, 600, grid, &main);
         full.startFull();
         const Cells cells = run(full, {100, 100, 100, 100, 100, 100, 100});
-        QCOMPARE(cells, (Cells{{0, 0, 200, 1, 0}, {0, 201, 200, 2, 0}, {0, 402, 200, 3, 0},
-                               {227, 0, 200, 1, 0}, {227, 201, 200, 2, 0}, {227, 402, 200, 3, 0},
-                               {454, 0, 200, 1, 0}}));
+        QCOMPARE(cells,
+                 (Cells {{0, 0, 200, 1, 0},
+                         {0, 201, 200, 2, 0},
+                         {0, 402, 200, 3, 0},
+                         {227, 0, 200, 1, 0},
+                         {227, 201, 200, 2, 0},
+                         {227, 402, 200, 3, 0},
+                         {454, 0, 200, 1, 0}}));
         QCOMPARE(main.mainSlots, 7);
         QCOMPARE(main.nextRow, 2);
 
         Cursor more(Tab::Main, s, 1800, 600, grid, &main);
         more.startIncremental();
-        QCOMPARE(run(more, {100}), (Cells{{454, 201, 200, 2, 0}}));
+        QCOMPARE(run(more, {100}), (Cells {{454, 201, 200, 2, 0}}));
     }
 
     void readyTabUsesTwiceTheOffset()
@@ -111,16 +116,16 @@ private slots:
     {
         Grid grid;
         MainState main;
-        Cursor c(Tab::Main, Settings{}, 1800, 600, grid, &main);
+        Cursor c(Tab::Main, Settings {}, 1800, 600, grid, &main);
         c.startFull();
         // 1.5 rows at row 1: covers rows 1 and 2, records Row 2, next goes to row 3. A tall one
         // at row 3 of 3 stays one row high. A damaged picture keeps its slot.
         const Cells cells = run(c, {300, 100, 0, 900, 100});
-        QCOMPARE(cells[0], (QList<int>{0, 0, 300, 2, 0}));
-        QCOMPARE(cells[1], (QList<int>{0, 402, 200, 3, 0}));
+        QCOMPARE(cells[0], (QList<int> {0, 0, 300, 2, 0}));
+        QCOMPARE(cells[1], (QList<int> {0, 402, 200, 3, 0}));
         QVERIFY(cells[2].isEmpty());
-        QCOMPARE(cells[3], (QList<int>{227, 201, 400, 3, 0}));
-        QCOMPARE(cells[4], (QList<int>{454, 0, 200, 1, 0}));
+        QCOMPARE(cells[3], (QList<int> {227, 201, 400, 3, 0}));
+        QCOMPARE(cells[4], (QList<int> {454, 0, 200, 1, 0}));
         QCOMPARE(main.mainSlots, 7);
     }
 
@@ -133,11 +138,11 @@ private slots:
         Cursor c(Tab::Main, s, 4 * 225 + 50, 600, grid, &main); // N = 4
         c.startFull();
         const Cells cells = run(c, {100, 300, 100, 100, 100, 100, 100});
-        QCOMPARE(cells[1], (QList<int>{230, 0, 300, 1, 1}));
+        QCOMPARE(cells[1], (QList<int> {230, 0, 300, 1, 1}));
         QVERIFY(grid.at(1, 2));
-        QCOMPARE(cells[4], (QList<int>{0, 201, 200, 2, 0}));
-        QCOMPARE(cells[5], (QList<int>{460, 201, 200, 2, 2})); // (1, 2) is flagged
-        QCOMPARE(cells[6], (QList<int>{690, 201, 200, 2, 3}));
+        QCOMPARE(cells[4], (QList<int> {0, 201, 200, 2, 0}));
+        QCOMPARE(cells[5], (QList<int> {460, 201, 200, 2, 2})); // (1, 2) is flagged
+        QCOMPARE(cells[6], (QList<int> {690, 201, 200, 2, 3}));
         QCOMPARE(main.mainSlots, 8);
         QCOMPARE(main.nextRow, 3);
         QCOMPARE(main.nextCol, 0);
@@ -153,8 +158,8 @@ private slots:
         Cursor c(Tab::Ready, s, 900, 600, grid, nullptr);
         c.startFull();
         const Cells cells = run(c, {100, 100});
-        QCOMPARE(cells[0], (QList<int>{230, 0, 200, 1, 0})); // on the second flagged cell
-        QCOMPARE(cells[1], (QList<int>{460, 0, 200, 1, 0}));
+        QCOMPARE(cells[0], (QList<int> {230, 0, 200, 1, 0})); // on the second flagged cell
+        QCOMPARE(cells[1], (QList<int> {460, 0, 200, 1, 0}));
     }
 
     void rowsBeyondRaderAndGridEdges()
@@ -178,10 +183,9 @@ private slots:
     void closeGapMovesLaterCards()
     {
         // Five cards; the second goes.
-        const QList<QPoint> later{{0, 402}, {227, 0}, {227, 201}};
-        QCOMPARE(closeGap(later, QPoint(0, 201)),
-                 (QList<QPoint>{{0, 201}, {0, 402}, {227, 0}}));
-        QCOMPARE(closeGap({}, QPoint(5, 5)), QList<QPoint>{});
+        const QList<QPoint> later {{0, 402}, {227, 0}, {227, 201}};
+        QCOMPARE(closeGap(later, QPoint(0, 201)), (QList<QPoint> {{0, 201}, {0, 402}, {227, 0}}));
+        QCOMPARE(closeGap({}, QPoint(5, 5)), QList<QPoint> {});
     }
 
     void cells()

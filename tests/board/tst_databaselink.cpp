@@ -1,12 +1,11 @@
+#include "FileHelpers.h"
+#include "OdbcFixture.h"
+#include "PosDatabase.h"
 #include "board/DatabaseLink.h"
 #include "db/DataSourceRepair.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
 #include "pos/Scramble.h"
-
-#include "FileHelpers.h"
-#include "OdbcFixture.h"
-#include "PosDatabase.h"
 
 #include <QTest>
 
@@ -29,7 +28,7 @@ struct LinkFixture
     const QString dsn = odbc.uniqueName(u"Kassa"_s);
     QTemporaryDir install;
     QTimer updateTimer;
-    DatabaseLink link{updateTimer};
+    DatabaseLink link {updateTimer};
     QStringList statuses;
     QStringList reports;
     int loads = 0;
@@ -50,21 +49,31 @@ struct LinkFixture
             PosDatabase(db).createSchema();
         }
         updateTimer.setInterval(10000);
-        link.hooks.setStatus = [this](const QString &s) { statuses.append(s); };
-        link.hooks.loadBongs = [this] { ++loads; };
-        link.hooks.reloadBongs = [this] { ++reloads; };
-        link.hooks.endApplication = [this] { ++ends; };
-        link.hooks.wait = {[this] { return now; }, [this] {
+        link.hooks.setStatus = [this](const QString &s) {
+            statuses.append(s);
+        };
+        link.hooks.loadBongs = [this] {
+            ++loads;
+        };
+        link.hooks.reloadBongs = [this] {
+            ++reloads;
+        };
+        link.hooks.endApplication = [this] {
+            ++ends;
+        };
+        link.hooks.wait = {[this] { return now; },
+                           [this] {
                                now += 1000;
                                if (link.ti_SQLForsok.isActive())
                                    link.ti_SQLForsokTimer();
                                if (atSecond)
                                    atSecond(now / 1000);
                            }};
-        ErrorReport::setSink([this](ErrorReport::Kind kind, const QString &title, const QString &text) {
-            reports.append((kind == ErrorReport::Kind::Error ? u"error|"_s : u"warning|"_s) + title
-                           + u'|' + text);
-        });
+        ErrorReport::setSink(
+            [this](ErrorReport::Kind kind, const QString &title, const QString &text) {
+                reports.append((kind == ErrorReport::Kind::Error ? u"error|"_s : u"warning|"_s)
+                               + title + u'|' + text);
+            });
         krumel(u"[DATABAS]\r\nALIAS=%1\r\n"_s.arg(dsn));
     }
 
@@ -79,10 +88,7 @@ struct LinkFixture
         writeBytes(install.filePath(name), content.toLatin1());
     }
 
-    int logLines() const
-    {
-        return int(readBytes(install.filePath(u"tavlix.log"_s)).count("\r\n"));
-    }
+    int logLines() const { return int(readBytes(install.filePath(u"tavlix.log"_s)).count("\r\n")); }
 
     bool hasColumn()
     {
@@ -108,7 +114,7 @@ private slots:
         f.link.ti_InitieraDB.start();
         f.link.ti_InitieraDBTimer();
         QVERIFY(!f.link.ti_InitieraDB.isActive());
-        QCOMPARE(f.statuses, QStringList{u"Databas kontakt OK"_s});
+        QCOMPARE(f.statuses, QStringList {u"Databas kontakt OK"_s});
         QVERIFY(f.updateTimer.isActive());
         QCOMPARE(f.loads, 1);
         QVERIFY(f.reports.isEmpty());
@@ -139,7 +145,8 @@ private slots:
                 f.odbc.setAway(f.dsn, false);
         };
         f.link.ConnectAtStart();
-        QCOMPARE(f.statuses, (QStringList{u"Ej kontakt med databasen"_s, u"Databas kontakt OK"_s}));
+        QCOMPARE(f.statuses,
+                 (QStringList {u"Ej kontakt med databasen"_s, u"Databas kontakt OK"_s}));
         QCOMPARE(f.now, 11000); // the ten-second wait and the repaint round before it
         QCOMPARE(f.logLines(), 1);
         QCOMPARE(dataSourceSetting(f.dsn, u"UID"_s), u"SA"_s);
@@ -156,7 +163,7 @@ private slots:
                 f.odbc.setAway(f.dsn, false);
         };
         f.link.ConnectAtStart();
-        QStringList expected{u"Ej kontakt med databasen"_s, u"Försöker igen om 30 sekunder"_s};
+        QStringList expected {u"Ej kontakt med databasen"_s, u"Försöker igen om 30 sekunder"_s};
         for (int n = 30; n >= 1; --n)
             expected.append(u"Ansluter igen om %1 sek"_s.arg(n));
         expected.append(u"Databas kontakt OK"_s);
@@ -172,7 +179,8 @@ private slots:
         f.odbc.setAway(f.dsn, true);
         f.link.ConnectAtStart();
         QCOMPARE(f.statuses.last(), u"Ansluter igen om 1 sek"_s);
-        QCOMPARE(f.reports, QStringList{u"warning|Varning|"_s + DatabaseLink::connectionFailureText()});
+        QCOMPARE(f.reports,
+                 QStringList {u"warning|Varning|"_s + DatabaseLink::connectionFailureText()});
         QCOMPARE(f.ends, 1);
         QVERIFY(f.link.isEnding());
         QCOMPARE(f.loads, 0);
@@ -186,7 +194,8 @@ private slots:
         const QString text = DatabaseLink::connectionFailureText();
         QCOMPARE(text.count(u'\r'), 12);
         QVERIFY(!text.contains(u'\n'));
-        QVERIFY(text.startsWith(u"Kunde inte ansluta till databasen - SQL Server!\rFelet kan bero på följande:\r"_s));
+        QVERIFY(text.startsWith(
+            u"Kunde inte ansluta till databasen - SQL Server!\rFelet kan bero på följande:\r"_s));
         QVERIFY(text.contains(u"ok\r\rIngen av"_s));
         QVERIFY(text.endsWith(u"har ändrats\r\rKontakta support!"_s));
     }
@@ -197,7 +206,8 @@ private slots:
         QFile::remove(f.install.filePath(u"krumel.ini"_s));
         f.updateTimer.start();
         f.link.ConnectAtStart();
-        QCOMPARE(f.reports, QStringList{u"warning|Varning|"_s + DatabaseLink::missingSettingsText()});
+        QCOMPARE(f.reports,
+                 QStringList {u"warning|Varning|"_s + DatabaseLink::missingSettingsText()});
         QCOMPARE(f.ends, 1);
         QVERIFY(f.statuses.isEmpty());
         QVERIFY(!f.updateTimer.isActive());
@@ -209,20 +219,23 @@ private slots:
         QFile::remove(f.install.filePath(u"krumel.ini"_s));
         f.krumel(u"[databas]\r\nalias=%1\r\n"_s.arg(f.dsn), u"KRUMEL.INI"_s);
         f.link.ConnectAtStart();
-        QCOMPARE(f.statuses, QStringList{u"Databas kontakt OK"_s});
+        QCOMPARE(f.statuses, QStringList {u"Databas kontakt OK"_s});
     }
 
     void passwordIsReadAtEveryConnect()
     {
         LinkFixture f;
-        f.krumel(u"[DATABAS]\r\nALIAS=%1\r\nANVNAMN=kock\r\nLOSEN=%2\r\n"_s.arg(f.dsn, scrambled(u"första"_s)));
+        f.krumel(u"[DATABAS]\r\nALIAS=%1\r\nANVNAMN=kock\r\nLOSEN=%2\r\n"_s.arg(
+            f.dsn, scrambled(u"första"_s)));
         f.link.ConnectAtStart();
         QCOMPARE(f.link.database().userName(), u"kock"_s);
         QCOMPARE(f.link.database().password(), u"första"_s);
-        f.krumel(u"[DATABAS]\r\nALIAS=%1\r\nANVNAMN=kock\r\nLOSEN=%2\r\n"_s.arg(f.dsn, scrambled(u"andra"_s)));
+        f.krumel(u"[DATABAS]\r\nALIAS=%1\r\nANVNAMN=kock\r\nLOSEN=%2\r\n"_s.arg(
+            f.dsn, scrambled(u"andra"_s)));
         f.link.Reconnect();
         QCOMPARE(f.link.database().password(), u"andra"_s);
-        QCOMPARE(f.statuses.mid(1), (QStringList{u"Ansluter till databas"_s, u"Databas kontakt OK"_s}));
+        QCOMPARE(f.statuses.mid(1),
+                 (QStringList {u"Ansluter till databas"_s, u"Databas kontakt OK"_s}));
         QCOMPARE(f.reloads, 1);
         QCOMPARE(f.loads, 1);
     }
@@ -236,7 +249,8 @@ private slots:
         f.link.database().close(); // the connection is lost
         f.updateTimer.start();
         f.link.CheckConnection();
-        QCOMPARE(f.statuses.mid(1), (QStringList{u"Ansluter till databas"_s, u"Databas kontakt OK"_s}));
+        QCOMPARE(f.statuses.mid(1),
+                 (QStringList {u"Ansluter till databas"_s, u"Databas kontakt OK"_s}));
         QCOMPARE(f.reloads, 1);
         QVERIFY(!f.updateTimer.isActive()); // the refresh cycle starts it again
     }
@@ -248,14 +262,13 @@ private slots:
         QTest::addColumn<QString>("krumel");
         QTest::addColumn<bool>("blockLog");
         QTest::addColumn<QString>("report");
-        QTest::newRow("non-hex password")
-            << u"[DATABAS]\r\nALIAS=%1\r\nLOSEN=12XY\r\n"_s << false
-            << u"error|Tavlix|'$XY' is not a valid integer value."_s;
+        QTest::newRow("non-hex password") << u"[DATABAS]\r\nALIAS=%1\r\nLOSEN=12XY\r\n"_s << false
+                                          << u"error|Tavlix|'$XY' is not a valid integer value."_s;
         QTest::newRow("repair of an unknown data source")
             << u"[DATABAS]\r\nALIAS=Saknas%1\r\n"_s << false
             << u"error|Tavlix|Unknown data source 'Saknas"_s;
-        QTest::newRow("log cannot be written") << u"[DATABAS]\r\nALIAS=%1\r\n"_s << true
-                                               << u"error|Tavlix|I/O error writing"_s;
+        QTest::newRow("log cannot be written")
+            << u"[DATABAS]\r\nALIAS=%1\r\n"_s << true << u"error|Tavlix|I/O error writing"_s;
     }
 
     void failuresStopTheSequence()

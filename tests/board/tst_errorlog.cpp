@@ -1,8 +1,7 @@
+#include "FileHelpers.h"
 #include "board/ErrorLog.h"
 #include "pos/InstallDir.h"
 #include "pos/TavlixError.h"
-
-#include "FileHelpers.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -38,8 +37,8 @@ private slots:
 
         LogError(QStringLiteral("första"));
         const QByteArray first = readBytes(log);
-        const QRegularExpression line(QStringLiteral(
-            "^\\d{4}-\\d\\d-\\d\\d \\d\\d\\D\\d\\d Fel: f\\x{f6}rsta\\r\\n$"));
+        const QRegularExpression line(
+            QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d\\D\\d\\d Fel: f\\x{f6}rsta\\r\\n$"));
         QVERIFY2(line.match(QString::fromLatin1(first)).hasMatch(), first.constData());
 
         LogError(QStringLiteral("rad ett\r\nrad två"));

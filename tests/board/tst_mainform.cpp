@@ -1,10 +1,9 @@
+#include "BoardFixture.h"
 #include "board/PageColumn.h"
 #include "controls/Panel.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
 #include "settings/Installningar.h"
-
-#include "BoardFixture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -73,10 +72,10 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("/sharp") << QStringList{u"/sharp"_s} << true;
-        QTest::newRow("/SHARP") << QStringList{u"/SHARP"_s} << true;
-        QTest::newRow("second argument") << QStringList{u"x"_s, u"/sharp"_s} << false;
-        QTest::newRow("none") << QStringList{} << false;
+        QTest::newRow("/sharp") << QStringList {u"/sharp"_s} << true;
+        QTest::newRow("/SHARP") << QStringList {u"/SHARP"_s} << true;
+        QTest::newRow("second argument") << QStringList {u"x"_s, u"/sharp"_s} << false;
+        QTest::newRow("none") << QStringList {} << false;
     }
 
     void sharpArgument()
@@ -93,8 +92,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<QPoint>("position");
-        QTest::newRow("abc and 50") << QByteArray("[SALVIO]\r\nTAVLIX_X=abc\r\nTAVLIX_Y=50\r\n")
-                                    << QPoint(0, 50);
+        QTest::newRow("abc and 50")
+            << QByteArray("[SALVIO]\r\nTAVLIX_X=abc\r\nTAVLIX_Y=50\r\n") << QPoint(0, 50);
         QTest::newRow("no file") << QByteArray() << QPoint(0, 0);
         QTest::newRow("both") << QByteArray("[salvio]\r\ntavlix_x=30\r\ntavlix_y= 40 \r\n")
                               << QPoint(30, 40);
@@ -187,10 +186,16 @@ private slots:
             f.add();
         TF_Mainform &b = f.start(boardSize);
         QCOMPARE(b.MainList.size(), size_t(7));
-        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s}));
+        QCOMPARE(f.ids(b.MainList),
+                 (QList<QString> {u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s}));
         QCOMPARE(f.places(b.MainList),
-                 (QList<QPoint>{{0, top(1)}, {0, top(2)}, {0, top(3)}, {227, top(1)}, {227, top(2)},
-                                {227, top(3)}, {454, top(1)}}));
+                 (QList<QPoint> {{0, top(1)},
+                                 {0, top(2)},
+                                 {0, top(3)},
+                                 {227, top(1)},
+                                 {227, top(2)},
+                                 {227, top(3)},
+                                 {454, top(1)}}));
         QCOMPARE(b.LastId, 7);
         QCOMPARE(b.layoutState.mainSlots, 7);
         QCOMPARE(b.layoutState.nextRow, 2);
@@ -229,7 +234,7 @@ private slots:
         b.ti_UpdateBongsTimer();
         QCOMPARE(b.MainList.size(), size_t(10));
         QCOMPARE(f.places(b.MainList).mid(7),
-                 (QList<QPoint>{{454, top(2)}, {454, top(3)}, {681, top(1)}}));
+                 (QList<QPoint> {{454, top(2)}, {454, top(3)}, {681, top(1)}}));
         QCOMPARE(b.LastId, 10);
         QVERIFY(b.ti_UpdateBongs.isActive());
     }
@@ -246,8 +251,8 @@ private slots:
         other.setLines({u"Update Tavlix Set Status = 1, "_s, u"Sekunder =20"_s, u"where ID=2"_s});
         other.execSql();
         b.ti_UpdateBongsTimer();
-        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"3"_s}));
-        QCOMPARE(f.places(b.MainList), (QList<QPoint>{{0, top(1)}, {0, top(2)}}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s}));
+        QCOMPARE(f.places(b.MainList), (QList<QPoint> {{0, top(1)}, {0, top(2)}}));
     }
 
     void withoutRepaintADoneTicketStays()
@@ -268,11 +273,11 @@ private slots:
         BoardFixture f;
         f.add();
         f.addBytes(BoardFixture::picture(300).left(200)); // truncated
-        f.addBytes(QByteArray());                           // empty
+        f.addBytes(QByteArray()); // empty
         f.add();
         TF_Mainform &b = f.start(boardSize);
-        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"4"_s}));
-        QCOMPARE(f.places(b.MainList), (QList<QPoint>{{0, top(1)}, {227, top(1)}}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
+        QCOMPARE(f.places(b.MainList), (QList<QPoint> {{0, top(1)}, {227, top(1)}}));
         QCOMPARE(b.LastId, 4);
         QVERIFY(f.reports.isEmpty());
         // The log names each ticket once.
@@ -298,7 +303,7 @@ private slots:
                          "CASE WHEN ID = 3 THEN json('trasig') ELSE Bong END AS Bong, "
                          "NULL AS BongChanged FROM TavlixData"_s));
         b.ti_UpdateBongsTimer();
-        QCOMPARE(f.ids(b.MainList), (QList<QString>{u"1"_s, u"2"_s}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s}));
         QCOMPARE(f.reports.size(), 1);
         QVERIFY2(f.reports.first().contains(u"malformed JSON"_s), qPrintable(f.reports.first()));
         QVERIFY(b.sb_Main->isVisible());
@@ -333,8 +338,9 @@ private slots:
         for (int i = 0; i < 6; ++i)
             f.add();
         TF_Mainform &b = f.start(QSize(22 + 4 * 230, 800));
-        QCOMPARE(f.places(b.MainList),
-                 (QList<QPoint>{{0, 0}, {230, 0}, {460, 0}, {690, 0}, {0, top(2)}, {230, top(2)}}));
+        QCOMPARE(
+            f.places(b.MainList),
+            (QList<QPoint> {{0, 0}, {230, 0}, {460, 0}, {690, 0}, {0, top(2)}, {230, top(2)}}));
         QCOMPARE(b.MainList[5]->Col, 1);
         QCOMPARE(b.layoutState.nextCol, 2);
         QCOMPARE(b.layoutState.nextRow, 2);
@@ -401,7 +407,7 @@ private slots:
         f.add(300, 1, 30);
         TF_Mainform &b = f.start(boardSize);
         b.PageControl1->setCurrentIndex(1);
-        QCOMPARE(f.ids(b.ReadyList), (QList<QString>{u"1"_s, u"3"_s}));
+        QCOMPARE(f.ids(b.ReadyList), (QList<QString> {u"1"_s, u"3"_s}));
         const TBoxInfo &done = *b.ReadyList.front();
         QCOMPARE(done.ClockPanel->caption(), u"00:12"_s);
         QCOMPARE(done.FootPanel->color(), QColor(0xE9, 0xE1, 0x58));
@@ -421,9 +427,10 @@ private slots:
         BoardFixture f("[SKARM]\r\nNAMN=Bar\r\n");
         const int bar = f.pos->deviceNumber(u"Bar"_s);
         f.add();
-        f.pos->insertTicket(bar, 0, std::nullopt, QDateTime::currentDateTime(), BoardFixture::picture(300));
+        f.pos->insertTicket(bar, 0, std::nullopt, QDateTime::currentDateTime(),
+                            BoardFixture::picture(300));
         TF_Mainform &b = f.start(boardSize);
-        QCOMPARE(f.ids(b.MainList), QList<QString>{u"2"_s});
+        QCOMPARE(f.ids(b.MainList), QList<QString> {u"2"_s});
     }
 };
 

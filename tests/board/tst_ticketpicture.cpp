@@ -1,6 +1,5 @@
-#include "board/TicketPicture.h"
-
 #include "BmpWriter.h"
+#include "board/TicketPicture.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -31,7 +30,7 @@ QByteArray outOfPalette()
     QByteArray b = bmpBytes(sample(8, 4), 8);
     const int offset = 14 + 40 + 2 * 4;
     QByteArray out = b.left(14 + 40) + b.mid(14 + 40, 8);
-    put32(out, 46, 2);  // colours used
+    put32(out, 46, 2); // colours used
     put32(out, 10, offset);
     QByteArray pixels(8 * 4, char(200));
     out += pixels;
@@ -104,13 +103,15 @@ private slots:
         QTest::newRow("not a bitmap") << QByteArray("\x89PNG\r\n\x1a\nxxxxxxxxxxxxxxxxxxxxxxxx", 32)
                                       << int(Problem::NotBitmap);
         QTest::newRow("header only") << good.left(20) << int(Problem::NotBitmap);
-        QTest::newRow("truncated pixel data") << good.left(good.size() / 2) << int(Problem::Truncated);
+        QTest::newRow("truncated pixel data")
+            << good.left(good.size() / 2) << int(Problem::Truncated);
         QTest::newRow("one byte short") << good.left(good.size() - 1) << int(Problem::Truncated);
-        QTest::newRow("truncated 1-bit") << bmpBytes(sample(), 1).left(100) << int(Problem::Truncated);
+        QTest::newRow("truncated 1-bit")
+            << bmpBytes(sample(), 1).left(100) << int(Problem::Truncated);
         QTest::newRow("30000 x 30000") << hugeHeader() << int(Problem::TooLarge);
         QTest::newRow("RLE without its end") << rle8(false) << int(Problem::Truncated);
-        QTest::newRow("RLE cut in a run") << rle8(true).left(rle8(true).size() - 5)
-                                          << int(Problem::Truncated);
+        QTest::newRow("RLE cut in a run")
+            << rle8(true).left(rle8(true).size() - 5) << int(Problem::Truncated);
     }
 
     void damaged()

@@ -1,9 +1,8 @@
+#include "OdbcFixture.h"
+#include "PosDatabase.h"
 #include "board/TicketStatements.h"
 #include "db/Database.h"
 #include "db/Query.h"
-
-#include "OdbcFixture.h"
-#include "PosDatabase.h"
 
 #include <QTest>
 
@@ -20,43 +19,53 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QStringList>("expected");
         const QString grill = u"And LopNrFavUt in (Select LopNr from FavUt where Namn='Grill')"_s;
-        QTest::newRow("count open, all") << S::countOpen(u"Alla"_s)
-                                         << QStringList{u"Select Count(*) Antal from Tavlix where Status=0"_s};
+        QTest::newRow("count open, all")
+            << S::countOpen(u"Alla"_s)
+            << QStringList {u"Select Count(*) Antal from Tavlix where Status=0"_s};
         QTest::newRow("count open, Grill")
             << S::countOpen(u"Grill"_s)
-            << QStringList{u"Select Count(*) Antal from Tavlix where Status=0"_s, grill};
-        QTest::newRow("count new open") << S::countNewOpen(u"Grill"_s, 1203)
-                                        << QStringList{u"Select Count(*) Antal from Tavlix where Status=0"_s,
-                                                       grill, u"And ID > 1203"_s};
-        QTest::newRow("select open") << S::selectOpen(u"Alla"_s)
-                                     << QStringList{u"Select * from Tavlix where Status = 0"_s, u"Order by ID"_s};
-        QTest::newRow("select new open")
-            << S::selectNewOpen(u"Grill"_s, 7)
-            << QStringList{u"Select * from Tavlix where Status = 0"_s, grill, u"And ID > 7"_s, u"Order by ID"_s};
-        QTest::newRow("count done") << S::countDone(u"Alla"_s)
-                                    << QStringList{u"Select Count(*) Antal from Tavlix where Status=1"_s};
+            << QStringList {u"Select Count(*) Antal from Tavlix where Status=0"_s, grill};
+        QTest::newRow("count new open")
+            << S::countNewOpen(u"Grill"_s, 1203)
+            << QStringList {u"Select Count(*) Antal from Tavlix where Status=0"_s, grill,
+                            u"And ID > 1203"_s};
+        QTest::newRow("select open")
+            << S::selectOpen(u"Alla"_s)
+            << QStringList {u"Select * from Tavlix where Status = 0"_s, u"Order by ID"_s};
+        QTest::newRow("select new open") << S::selectNewOpen(u"Grill"_s, 7)
+                                         << QStringList {u"Select * from Tavlix where Status = 0"_s,
+                                                         grill, u"And ID > 7"_s, u"Order by ID"_s};
+        QTest::newRow("count done")
+            << S::countDone(u"Alla"_s)
+            << QStringList {u"Select Count(*) Antal from Tavlix where Status=1"_s};
         QTest::newRow("select done")
             << S::selectDone(u"Grill"_s)
-            << QStringList{u"Select * from Tavlix where Status = 1"_s, grill, u"Order by ID"_s};
+            << QStringList {u"Select * from Tavlix where Status = 1"_s, grill, u"Order by ID"_s};
         QTest::newRow("mark done") << S::markDone(754, u"1203"_s)
-                                   << QStringList{u"Update Tavlix Set Status = 1, "_s, u"Sekunder =754"_s, u"where ID=1203"_s};
+                                   << QStringList {u"Update Tavlix Set Status = 1, "_s,
+                                                   u"Sekunder =754"_s, u"where ID=1203"_s};
         QTest::newRow("reopen") << S::reopen(0, u"9"_s)
-                                << QStringList{u"Update Tavlix Set Status = 0, "_s, u"Sekunder =0"_s, u"where ID=9"_s};
-        QTest::newRow("device names") << S::deviceNames()
-                                      << QStringList{u"Select Namn from FavUt order By Namn"_s};
+                                << QStringList {u"Update Tavlix Set Status = 0, "_s,
+                                                u"Sekunder =0"_s, u"where ID=9"_s};
+        QTest::newRow("device names")
+            << S::deviceNames() << QStringList {u"Select Namn from FavUt order By Namn"_s};
         QTest::newRow("lower-case alla is a device")
             << S::countOpen(u"alla"_s)
-            << QStringList{u"Select Count(*) Antal from Tavlix where Status=0"_s,
-                           u"And LopNrFavUt in (Select LopNr from FavUt where Namn='alla')"_s};
+            << QStringList {u"Select Count(*) Antal from Tavlix where Status=0"_s,
+                            u"And LopNrFavUt in (Select LopNr from FavUt where Namn='alla')"_s};
         QTest::newRow("quote doubled")
             << S::countDone(u"Olle's grill"_s)
-            << QStringList{u"Select Count(*) Antal from Tavlix where Status=1"_s,
-                           u"And LopNrFavUt in (Select LopNr from FavUt where Namn='Olle''s grill')"_s};
+            << QStringList {
+                   u"Select Count(*) Antal from Tavlix where Status=1"_s,
+                   u"And LopNrFavUt in (Select LopNr from FavUt where Namn='Olle''s grill')"_s};
         QTest::newRow("upgrade") << S::addBongChanged()
-                                 << QStringList{u"Alter table Tavlix Add BongChanged VarBinary(Max) "_s};
+                                 << QStringList {
+                                        u"Alter table Tavlix Add BongChanged VarBinary(Max) "_s};
         QTest::newRow("probe") << S::probeBongChanged()
-                               << QStringList{u"Select BongChanged from Tavlix"_s, u"Where 1 = 0"_s};
-        QTest::newRow("health check") << S::healthCheck() << QStringList{u"Select Count(*) from Foretag"_s};
+                               << QStringList {u"Select BongChanged from Tavlix"_s,
+                                               u"Where 1 = 0"_s};
+        QTest::newRow("health check")
+            << S::healthCheck() << QStringList {u"Select Count(*) from Foretag"_s};
     }
 
     void texts()

@@ -16,12 +16,18 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "Unable to write to /x/SPISKO.INI" << "Unable to write to /x/SPISKO.INI.";
-        QTest::newRow("full stop kept") << "Klart." << "Klart.";
-        QTest::newRow("sorts before the full stop") << "Fel!" << "Fel!";
-        QTest::newRow("quote") << "'abc' is not a valid integer value" << "'abc' is not a valid integer value.";
-        QTest::newRow("closing quote sorts before") << "value 'x'" << "value 'x'";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "Unable to write to /x/SPISKO.INI"
+                                << "Unable to write to /x/SPISKO.INI.";
+        QTest::newRow("full stop kept") << "Klart."
+                                        << "Klart.";
+        QTest::newRow("sorts before the full stop") << "Fel!"
+                                                    << "Fel!";
+        QTest::newRow("quote") << "'abc' is not a valid integer value"
+                               << "'abc' is not a valid integer value.";
+        QTest::newRow("closing quote sorts before") << "value 'x'"
+                                                    << "value 'x'";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void fullStop()
@@ -34,16 +40,24 @@ private slots:
     void guardedShowsTheError()
     {
         QList<QStringList> shown;
-        ErrorReport::setSink([&shown](ErrorReport::Kind kind, const QString &title, const QString &text) {
-            shown.append({kind == ErrorReport::Kind::Error ? QStringLiteral("error") : QStringLiteral("warning"), title, text});
-        });
-        QVERIFY(!ErrorReport::guarded([] { throw TavlixError(QStringLiteral("Tappade kontakten")); }));
+        ErrorReport::setSink(
+            [&shown](ErrorReport::Kind kind, const QString &title, const QString &text) {
+                shown.append({kind == ErrorReport::Kind::Error ? QStringLiteral("error")
+                                                               : QStringLiteral("warning"),
+                              title, text});
+            });
+        QVERIFY(
+            !ErrorReport::guarded([] { throw TavlixError(QStringLiteral("Tappade kontakten")); }));
         QVERIFY(ErrorReport::guarded([] {}));
         ErrorReport::showWarning(QStringLiteral("Kunde inte"));
         ErrorReport::setSink({});
         QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown[0], (QStringList{QStringLiteral("error"), QStringLiteral("Tavlix"), QStringLiteral("Tappade kontakten.")}));
-        QCOMPARE(shown[1], (QStringList{QStringLiteral("warning"), QStringLiteral("Varning"), QStringLiteral("Kunde inte")}));
+        QCOMPARE(shown[0],
+                 (QStringList {QStringLiteral("error"), QStringLiteral("Tavlix"),
+                               QStringLiteral("Tappade kontakten.")}));
+        QCOMPARE(shown[1],
+                 (QStringList {QStringLiteral("warning"), QStringLiteral("Varning"),
+                               QStringLiteral("Kunde inte")}));
     }
 
     // The real box: modal, one OK button, the right icon and title.

@@ -10,9 +10,9 @@
 namespace {
 
 const char *const schemeNames[] = {
-    "csDesert", "csGrass",  "csSky",    "csSun",       "csRose",     "csSilver",
-    "csCustom", "csSvart",  "csRod",    "csGron",      "csGul",      "csBla",
-    "csVit",    "csLila",   "csOrange", "csGra",       "csGraySkin", "csRedSkin",
+    "csDesert",    "csGrass",   "csSky",     "csSun",     "csRose",     "csSilver",
+    "csCustom",    "csSvart",   "csRod",     "csGron",    "csGul",      "csBla",
+    "csVit",       "csLila",    "csOrange",  "csGra",     "csGraySkin", "csRedSkin",
     "csGrassSkin", "csGulSkin", "csBlaSkin", "csDarkSkin"};
 
 QString galleryDir()
@@ -64,7 +64,8 @@ private slots:
                 s.scheme = static_cast<TColorScheme>(i);
                 s.colors = schemeColors(s.scheme).value_or(*schemeColors(TColorScheme::csSilver));
                 s.look = look == 1 ? XiPaintState::Look::Over
-                                   : look == 2 ? XiPaintState::Look::Down : XiPaintState::Look::Normal;
+                    : look == 2    ? XiPaintState::Look::Down
+                                   : XiPaintState::Look::Normal;
                 s.enabled = look != 3;
                 s.parentBackground = QColor(0xF0, 0xF0, 0xF0);
                 s.captionPrice = i % 3 == 0 ? QStringLiteral("45:-") : QString();

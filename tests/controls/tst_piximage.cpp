@@ -43,8 +43,8 @@ private slots:
         QTest::newRow("centred natural size cuts both edges")
             << QSize(300, 300) << QSize(100, 100) << false << false << true
             << QRect(QPoint(-100, -100), QPoint(199, 199));
-        QTest::newRow("natural size") << QSize(30, 20) << QSize(100, 100) << false << false
-                                      << false << QRect(0, 0, 30, 20);
+        QTest::newRow("natural size")
+            << QSize(30, 20) << QSize(100, 100) << false << false << false << QRect(0, 0, 30, 20);
         QTest::newRow("landscape limited by height")
             << QSize(300, 200) << QSize(200, 100) << true << true << false << QRect(0, 0, 150, 100);
     }
@@ -158,9 +158,8 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QImage afterPass;
-        connect(image, &TPixImage::OnPaint, this, [&] {
-            afterPass = window.screen()->grabWindow(window.winId()).toImage();
-        });
+        connect(image, &TPixImage::OnPaint, this,
+                [&] { afterPass = window.screen()->grabWindow(window.winId()).toImage(); });
         image->repaint();
         QTRY_VERIFY(!afterPass.isNull());
         QCOMPARE(afterPass.pixelColor(50, 90), QColor(Qt::yellow));

@@ -196,7 +196,8 @@ private slots:
         QCOMPARE(b.box->vertPosition(), b.box->verticalScrollBar()->maximum());
         QTest::keyClick(b.box, Qt::Key_PageUp);
         QCOMPARE(b.box->vertPosition(),
-                 b.box->verticalScrollBar()->maximum() - PixGeometry::pageStep(b.box->viewSize().height()));
+                 b.box->verticalScrollBar()->maximum()
+                     - PixGeometry::pageStep(b.box->viewSize().height()));
         QTest::keyClick(b.box, Qt::Key_PageUp, Qt::ControlModifier); // not handled
         QTest::keyClick(b.box, Qt::Key_Up, Qt::ControlModifier);
         QCOMPARE(b.box->vertPosition(), 0);

@@ -224,18 +224,20 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("shift");
         // Each character measures 10 pixels.
-        QTest::newRow("forced break at two blanks") << "Kaffe  latte" << true << 200
-                                                    << QStringList{u"Kaffe"_s, u"latte"_s} << 0;
-        QTest::newRow("three pieces move up") << "a  b  c" << true << 200
-                                              << QStringList{u"a"_s, u"b"_s, u"c"_s} << -10;
-        QTest::newRow("more than four pieces") << "a  b  c  d  e" << true << 200
-                                               << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s} << -10;
-        QTest::newRow("word wrap at a blank") << "Stor stark" << true << 60
-                                              << QStringList{u"Stor "_s, u"stark"_s} << 0;
-        QTest::newRow("word wrap in three lines") << "Pasta med extra ost" << true << 60
-                                                  << QStringList{u"Pasta "_s, u"med "_s, u"extra ost"_s} << -10;
-        QTest::newRow("cut in the middle") << "Kycklingsallad" << false << 60
-                                           << QStringList{u"Kycklin"_s, u"gsallad"_s} << 0;
+        QTest::newRow("forced break at two blanks")
+            << "Kaffe  latte" << true << 200 << QStringList {u"Kaffe"_s, u"latte"_s} << 0;
+        QTest::newRow("three pieces move up")
+            << "a  b  c" << true << 200 << QStringList {u"a"_s, u"b"_s, u"c"_s} << -10;
+        QTest::newRow("more than four pieces")
+            << "a  b  c  d  e" << true << 200 << QStringList {u"a"_s, u"b"_s, u"c"_s, u"d"_s}
+            << -10;
+        QTest::newRow("word wrap at a blank")
+            << "Stor stark" << true << 60 << QStringList {u"Stor "_s, u"stark"_s} << 0;
+        QTest::newRow("word wrap in three lines")
+            << "Pasta med extra ost" << true << 60
+            << QStringList {u"Pasta "_s, u"med "_s, u"extra ost"_s} << -10;
+        QTest::newRow("cut in the middle")
+            << "Kycklingsallad" << false << 60 << QStringList {u"Kycklin"_s, u"gsallad"_s} << 0;
     }
 
     void captionLines()
@@ -245,7 +247,9 @@ private slots:
         QFETCH(int, width);
         QFETCH(QStringList, lines);
         QFETCH(int, shift);
-        const auto measure = [](const QString &t) { return int(t.size()) * 10; };
+        const auto measure = [](const QString &t) {
+            return int(t.size()) * 10;
+        };
         const CaptionLines got = splitCaption(caption, nyRadbryt, width, measure);
         QCOMPARE(got.lines, lines);
         QCOMPARE(got.tyShift, shift);
@@ -304,7 +308,8 @@ private slots:
         auto *b = new TXiButton(&dialog);
         b->setModalResult(QDialog::Accepted);
         bool closedBeforeClick = false;
-        connect(b, &TXiButton::OnClick, this, [&] { closedBeforeClick = dialog.result() == QDialog::Accepted; });
+        connect(b, &TXiButton::OnClick, this,
+                [&] { closedBeforeClick = dialog.result() == QDialog::Accepted; });
         dialog.show();
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(closedBeforeClick);
@@ -374,7 +379,8 @@ private slots:
         f.button->setFocus();
         QVERIFY(f.button->hasFocus());
         QCOMPARE(f.button->renderFace().pixelColor(5, 30), QColor(0xA8, 0xAB, 0xAC));
-        QCOMPARE(f.button->renderFace().pixelColor(3, 30), QColor(0x80, 0x80, 0x80)); // focus outline
+        QCOMPARE(f.button->renderFace().pixelColor(3, 30),
+                 QColor(0x80, 0x80, 0x80)); // focus outline
     }
 };
 

@@ -1,10 +1,9 @@
+#include "OdbcFixture.h"
+#include "PosDatabase.h"
 #include "db/DataSourceRepair.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "pos/TavlixError.h"
-
-#include "OdbcFixture.h"
-#include "PosDatabase.h"
 
 #include <QTest>
 
@@ -37,8 +36,10 @@ private slots:
     {
         QTest::addColumn<QString>("dsn");
         QTest::addColumn<QString>("fragment");
-        QTest::newRow("unknown data source") << "Okand" << "Data source name not found";
-        QTest::newRow("database away") << "Borta" << "connect failed";
+        QTest::newRow("unknown data source") << "Okand"
+                                             << "Data source name not found";
+        QTest::newRow("database away") << "Borta"
+                                       << "connect failed";
     }
 
     void openFailures()
@@ -63,8 +64,10 @@ private slots:
         PosDatabase pos(db);
         pos.createSchema();
         const QDateTime created(QDate(2026, 12, 10), QTime(11, 30, 15));
-        pos.insertTicket(pos.deviceNumber(QStringLiteral("Kök")), 0, std::nullopt, created, QByteArray("BM\x01\x00", 4));
-        pos.insertTicket(pos.deviceNumber(QStringLiteral("Bar")), 1, 754, created.addSecs(60), QByteArray());
+        pos.insertTicket(pos.deviceNumber(QStringLiteral("Kök")), 0, std::nullopt, created,
+                         QByteArray("BM\x01\x00", 4));
+        pos.insertTicket(pos.deviceNumber(QStringLiteral("Bar")), 1, 754, created.addSecs(60),
+                         QByteArray());
 
         TQuery q(db);
         q.addLine(QStringLiteral("Select * from Tavlix"));
@@ -98,7 +101,8 @@ private slots:
             q.open();
             QFAIL("no error raised");
         } catch (const TavlixError &e) {
-            QVERIFY2(e.message().contains(QStringLiteral("no such table")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("no such table")),
+                     qPrintable(e.message()));
         }
     }
 

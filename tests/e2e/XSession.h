@@ -26,7 +26,8 @@ public:
         m_xvfb.start();
         if (!m_xvfb.waitForStarted(10000))
             return false;
-        if (!waitFor([this] { return !xdotool({QStringLiteral("getdisplaygeometry")}).isEmpty(); }, 10000))
+        if (!waitFor([this] { return !xdotool({QStringLiteral("getdisplaygeometry")}).isEmpty(); },
+                     10000))
             return false;
         m_wm.setProgram(QStringLiteral(TAVLIX_OPENBOX));
         m_wm.setProcessEnvironment(environment());
@@ -89,7 +90,8 @@ public:
 
     QImage screenshot() const
     {
-        const QString file = QStringLiteral("/tmp/tavlix-e2e-%1.png").arg(QCoreApplication::applicationPid());
+        const QString file =
+            QStringLiteral("/tmp/tavlix-e2e-%1.png").arg(QCoreApplication::applicationPid());
         QProcess p;
         p.setProcessEnvironment(environment());
         p.start(QStringLiteral(TAVLIX_SCREENSHOT), {file});
@@ -102,7 +104,8 @@ public:
     // The geometry of a window as "x y width height", from xdotool.
     QRect geometry(const QString &window) const
     {
-        const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+        const QString shell =
+            xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
         QRect r;
         for (const QString &line : shell.split(u'\n')) {
             const QString value = line.section(u'=', 1);
@@ -124,8 +127,7 @@ public:
     }
 
     // Polls check, handling events, until it holds or the time is up.
-    template<typename Check>
-    static bool waitFor(Check check, int ms)
+    template<typename Check> static bool waitFor(Check check, int ms)
     {
         QDeadlineTimer deadline(ms);
         while (!deadline.hasExpired()) {

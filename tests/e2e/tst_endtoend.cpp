@@ -1,17 +1,15 @@
 // The whole road of a ticket, with the real program in a real X server: inserted by the
 // point-of-sale side, shown on the board, finished with a click, written back.
-#include "XSession.h"
-
-#include "board/PageColumn.h"
-#include "db/Database.h"
-#include "db/Query.h"
-#include "pos/IniFile.h"
-
 #include "BmpWriter.h"
 #include "FileHelpers.h"
 #include "OdbcFixture.h"
 #include "PosDatabase.h"
 #include "TicketRenderer.h"
+#include "XSession.h"
+#include "board/PageColumn.h"
+#include "db/Database.h"
+#include "db/Query.h"
+#include "pos/IniFile.h"
 
 #include <QDir>
 #include <QPainter>
@@ -96,7 +94,7 @@ private:
     std::unique_ptr<TDatabase> m_db;
     std::unique_ptr<PosDatabase> m_pos;
     QProcess m_board;
-    QRandomGenerator m_random{5};
+    QRandomGenerator m_random {5};
 
     // A demo-like installation: the executable with its files beside it and its own database.
     void install(bool withKrumel = true, bool reachable = true)
@@ -142,7 +140,8 @@ private:
 
     QString boardWindow() const
     {
-        return m_x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tavlix$"_s}).section(u'\n', 0, 0);
+        return m_x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tavlix$"_s})
+            .section(u'\n', 0, 0);
     }
 
     QVariantList row(int id)
@@ -168,17 +167,15 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(m_x.start(), "Xvfb or openbox did not start");
-    }
+    void initTestCase() { QVERIFY2(m_x.start(), "Xvfb or openbox did not start"); }
 
     void cleanup()
     {
         if (QTest::currentTestFailed()) {
             const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/failures");
             QDir().mkpath(dir);
-            const QString file = dir + u'/' + QString::fromLatin1(QTest::currentTestFunction()) + u".png"_s;
+            const QString file =
+                dir + u'/' + QString::fromLatin1(QTest::currentTestFunction()) + u".png"_s;
             m_x.screenshot().save(file);
             qWarning("screenshot of the failure: %s", qPrintable(file));
             qWarning("board output: %s", m_board.readAll().constData());
@@ -196,7 +193,7 @@ private slots:
     {
         install();
         ticket(1200); // red
-        ticket(700);  // yellow
+        ticket(700); // yellow
         QElapsedTimer sinceStart;
         sinceStart.start();
         startBoard();
@@ -204,27 +201,34 @@ private slots:
                  "no window titled Tavlix");
         QCOMPARE(m_x.geometry(boardWindow()), QRect(0, 0, 1920, 1080));
         QImage shot;
-        QVERIFY(XSession::waitFor([&] { return statusShows(shot = m_x.screenshot(), u"Databas kontakt OK"_s); }, 8000));
-        QVERIFY2(sinceStart.elapsed() >= 1000, "the status line was written before the one-second start");
+        QVERIFY(XSession::waitFor(
+            [&] { return statusShows(shot = m_x.screenshot(), u"Databas kontakt OK"_s); }, 8000));
+        QVERIFY2(sinceStart.elapsed() >= 1000,
+                 "the status line was written before the one-second start");
         QSqlQuery probe(m_db->handle());
-        QVERIFY2(probe.exec(u"SELECT BongChanged FROM Tavlix WHERE 1 = 0"_s), "no BongChanged column");
+        QVERIFY2(probe.exec(u"SELECT BongChanged FROM Tavlix WHERE 1 = 0"_s),
+                 "no BongChanged column");
 
-        QVERIFY(XSession::waitFor([&] { return near(m_x.screenshot().pixelColor(footer(0, 2)), yellow); }, 5000));
+        QVERIFY(XSession::waitFor(
+            [&] { return near(m_x.screenshot().pixelColor(footer(0, 2)), yellow); }, 5000));
         shot = m_x.screenshot();
         QVERIFY(near(shot.pixelColor(footer(0, 1)), red));
         const int third = ticket(0); // arrives while the board runs: the next cycle shows it
-        QVERIFY2(XSession::waitFor([&] { return near(m_x.screenshot().pixelColor(footer(0, 3)), green); }, 20000),
+        QVERIFY2(XSession::waitFor(
+                     [&] { return near(m_x.screenshot().pixelColor(footer(0, 3)), green); }, 20000),
                  "the new ticket did not appear");
 
         // "OK" on the second card: written back with its age, the third moves into its place.
         m_x.click(okButton(0, 2));
         QVERIFY(XSession::waitFor([&] { return row(2).first().toInt() == 1; }, 5000));
         QVERIFY(row(2).at(1).toInt() >= 700);
-        QVERIFY(XSession::waitFor([&] { return near(m_x.screenshot().pixelColor(footer(0, 2)), green); }, 5000));
+        QVERIFY(XSession::waitFor(
+            [&] { return near(m_x.screenshot().pixelColor(footer(0, 2)), green); }, 5000));
 
         // "Klara" shows it; its "X" brings it back.
         m_x.click(klaraTab());
-        QVERIFY2(XSession::waitFor([&] { return near(m_x.screenshot().pixelColor(footer(0, 1)), yellow); }, 5000),
+        QVERIFY2(XSession::waitFor(
+                     [&] { return near(m_x.screenshot().pixelColor(footer(0, 1)), yellow); }, 5000),
                  "the done ticket is not on the tab Klara");
         m_x.click(okButton(0, 1));
         QVERIFY(XSession::waitFor([&] { return row(2).first().toInt() == 0; }, 5000));
@@ -235,14 +239,17 @@ private slots:
     {
         install();
         startBoard();
-        QVERIFY(XSession::waitFor([&] { return statusShows(m_x.screenshot(), u"Databas kontakt OK"_s); }, 8000));
+        QVERIFY(XSession::waitFor(
+            [&] { return statusShows(m_x.screenshot(), u"Databas kontakt OK"_s); }, 8000));
         const QString board = boardWindow();
         m_x.click(QPoint(1920 - 344 + 259 + 20, 17));
         QString dialog;
-        QVERIFY2(XSession::waitFor([&] {
-                     dialog = m_x.xdotool({u"getactivewindow"_s});
-                     return !dialog.isEmpty() && dialog != board;
-                 }, 5000),
+        QVERIFY2(XSession::waitFor(
+                     [&] {
+                         dialog = m_x.xdotool({u"getactivewindow"_s});
+                         return !dialog.isEmpty() && dialog != board;
+                     },
+                     5000),
                  "the settings window did not open");
         const QRect settings = m_x.geometry(dialog);
         QCOMPARE(settings.size(), QSize(514, 405));
@@ -253,12 +260,15 @@ private slots:
         QCOMPARE(IniFile::readString(path(u"SPISKO.INI"_s), u"SKARM"_s, u"NAMN"_s, {}), u"Alla"_s);
 
         // The house of the top bar closes the board, which stores its position.
-        QVERIFY(XSession::waitFor([&] { return m_x.xdotool({u"getactivewindow"_s}) == board; }, 5000));
+        QVERIFY(
+            XSession::waitFor([&] { return m_x.xdotool({u"getactivewindow"_s}) == board; }, 5000));
         m_x.click(QPoint(1920 - 344 + 302 + 20, 17));
         QVERIFY2(m_board.waitForFinished(10000), "the board did not close");
         QCOMPARE(m_board.exitCode(), 0);
-        QCOMPARE(IniFile::readString(path(u"SETTINGS.INI"_s), u"SALVIO"_s, u"TAVLIX_X"_s, u"-"_s), u"0"_s);
-        QCOMPARE(IniFile::readString(path(u"SETTINGS.INI"_s), u"SALVIO"_s, u"TAVLIX_Y"_s, u"-"_s), u"0"_s);
+        QCOMPARE(IniFile::readString(path(u"SETTINGS.INI"_s), u"SALVIO"_s, u"TAVLIX_X"_s, u"-"_s),
+                 u"0"_s);
+        QCOMPARE(IniFile::readString(path(u"SETTINGS.INI"_s), u"SALVIO"_s, u"TAVLIX_Y"_s, u"-"_s),
+                 u"0"_s);
     }
 
     void missingConnectionSettings()
@@ -281,12 +291,14 @@ private slots:
         fast.insert(u"TAVLIX_TEST_SECOND_MS"_s, u"150"_s);
         startBoard(fast);
         bool countdown = false;
-        QVERIFY2(XSession::waitFor([&] {
-                     const QImage shot = m_x.screenshot();
-                     for (int n = 30; n >= 1 && !countdown; --n)
-                         countdown = statusShows(shot, u"Ansluter igen om %1 sek"_s.arg(n));
-                     return countdown;
-                 }, 15000),
+        QVERIFY2(XSession::waitFor(
+                     [&] {
+                         const QImage shot = m_x.screenshot();
+                         for (int n = 30; n >= 1 && !countdown; --n)
+                             countdown = statusShows(shot, u"Ansluter igen om %1 sek"_s.arg(n));
+                         return countdown;
+                     },
+                     15000),
                  "no countdown in the status line");
         QVERIFY2(XSession::waitFor([&] { return m_x.activeWindowName() == u"Varning"; }, 15000),
                  "no failure dialog");

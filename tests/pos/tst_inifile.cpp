@@ -1,8 +1,7 @@
-#include "pos/IniFile.h"
-#include "pos/TavlixError.h"
-
 #include "FileHelpers.h"
 #include "Unprivileged.h"
+#include "pos/IniFile.h"
+#include "pos/TavlixError.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -26,24 +25,54 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
 
-        const QByteArray file = "; comment\r\n[salvio]\r\ntavlix_x=12\r\n  PAD  =   40  \r\n"
-                                "dq=\"quoted \"\r\nsq=' single'\r\nhalf=\"open\r\nmixed=\"a'\r\n"
-                                "lone=\"\r\nempty=\r\nsv=\xe5\xe4\xf6 \x80\r\n[OTHER]\r\nTAVLIX_X=99\r\n";
-        QTest::newRow("case-insensitive names") << file << "SALVIO" << "TAVLIX_X" << "12";
-        QTest::newRow("blanks around key and value") << file << "Salvio" << "pad" << "40";
-        QTest::newRow("double quotes removed") << file << "SALVIO" << "dq" << "quoted ";
-        QTest::newRow("single quotes removed") << file << "SALVIO" << "sq" << " single";
-        QTest::newRow("unmatched quote kept") << file << "SALVIO" << "half" << "\"open";
-        QTest::newRow("different quotes kept") << file << "SALVIO" << "mixed" << "\"a'";
-        QTest::newRow("a lone quote kept") << file << "SALVIO" << "lone" << "\"";
-        QTest::newRow("empty value is not the default") << file << "SALVIO" << "empty" << "";
-        QTest::newRow("Windows-1252 letters") << file << "SALVIO" << "sv" << QStringLiteral("åäö €");
-        QTest::newRow("key of another section") << file << "OTHER" << "tavlix_x" << "99";
-        QTest::newRow("missing key") << file << "SALVIO" << "NONE" << "default";
-        QTest::newRow("missing section") << file << "BONG" << "TAVLIX_X" << "default";
-        QTest::newRow("LF line ends") << QByteArray("[A]\nk=v\n") << "a" << "K" << "v";
-        QTest::newRow("no final line end") << QByteArray("[A]\nk=v") << "a" << "k" << "v";
-        QTest::newRow("value with equals") << QByteArray("[A]\nk=a=b\n") << "A" << "k" << "a=b";
+        const QByteArray file =
+            "; comment\r\n[salvio]\r\ntavlix_x=12\r\n  PAD  =   40  \r\n"
+            "dq=\"quoted \"\r\nsq=' single'\r\nhalf=\"open\r\nmixed=\"a'\r\n"
+            "lone=\"\r\nempty=\r\nsv=\xe5\xe4\xf6 \x80\r\n[OTHER]\r\nTAVLIX_X=99\r\n";
+        QTest::newRow("case-insensitive names") << file << "SALVIO"
+                                                << "TAVLIX_X"
+                                                << "12";
+        QTest::newRow("blanks around key and value") << file << "Salvio"
+                                                     << "pad"
+                                                     << "40";
+        QTest::newRow("double quotes removed") << file << "SALVIO"
+                                               << "dq"
+                                               << "quoted ";
+        QTest::newRow("single quotes removed") << file << "SALVIO"
+                                               << "sq"
+                                               << " single";
+        QTest::newRow("unmatched quote kept") << file << "SALVIO"
+                                              << "half"
+                                              << "\"open";
+        QTest::newRow("different quotes kept") << file << "SALVIO"
+                                               << "mixed"
+                                               << "\"a'";
+        QTest::newRow("a lone quote kept") << file << "SALVIO"
+                                           << "lone"
+                                           << "\"";
+        QTest::newRow("empty value is not the default") << file << "SALVIO"
+                                                        << "empty"
+                                                        << "";
+        QTest::newRow("Windows-1252 letters") << file << "SALVIO"
+                                              << "sv" << QStringLiteral("åäö €");
+        QTest::newRow("key of another section") << file << "OTHER"
+                                                << "tavlix_x"
+                                                << "99";
+        QTest::newRow("missing key") << file << "SALVIO"
+                                     << "NONE"
+                                     << "default";
+        QTest::newRow("missing section") << file << "BONG"
+                                         << "TAVLIX_X"
+                                         << "default";
+        QTest::newRow("LF line ends") << QByteArray("[A]\nk=v\n") << "a"
+                                      << "K"
+                                      << "v";
+        QTest::newRow("no final line end") << QByteArray("[A]\nk=v") << "a"
+                                           << "k"
+                                           << "v";
+        QTest::newRow("value with equals") << QByteArray("[A]\nk=a=b\n") << "A"
+                                           << "k"
+                                           << "a=b";
     }
 
     void read()
@@ -74,27 +103,36 @@ private slots:
 
         const QByteArray file = "; keep me\r\n[BONG]\r\nBREDD = 225\r\nVANSTER=0\r\n\r\n"
                                 "[SKARM]\r\nrader=3\r\n";
-        QTest::newRow("replace in place") << file << "bong" << "bredd" << "300"
+        QTest::newRow("replace in place") << file << "bong"
+                                          << "bredd"
+                                          << "300"
                                           << QByteArray("; keep me\r\n[BONG]\r\nBREDD =300\r\n"
                                                         "VANSTER=0\r\n\r\n[SKARM]\r\nrader=3\r\n");
         QTest::newRow("missing key at end of its section")
-            << file << "BONG" << "NY" << "x"
+            << file << "BONG"
+            << "NY"
+            << "x"
             << QByteArray("; keep me\r\n[BONG]\r\nBREDD = 225\r\nVANSTER=0\r\nNY=x\r\n\r\n"
                           "[SKARM]\r\nrader=3\r\n");
         QTest::newRow("missing key in last section")
-            << file << "SKARM" << "NAMN" << "Alla"
+            << file << "SKARM"
+            << "NAMN"
+            << "Alla"
             << QByteArray("; keep me\r\n[BONG]\r\nBREDD = 225\r\nVANSTER=0\r\n\r\n"
                           "[SKARM]\r\nrader=3\r\nNAMN=Alla\r\n");
         QTest::newRow("missing section at end of file")
-            << QByteArray("[A]\r\nk=v") << "SALVIO" << "TAVLIX_X" << "-5"
-            << QByteArray("[A]\r\nk=v\r\n[SALVIO]\r\nTAVLIX_X=-5\r\n");
-        QTest::newRow("LF file keeps LF")
-            << QByteArray("[A]\nk=v\n") << "A" << "n" << "1" << QByteArray("[A]\nk=v\nn=1\n");
+            << QByteArray("[A]\r\nk=v") << "SALVIO"
+            << "TAVLIX_X"
+            << "-5" << QByteArray("[A]\r\nk=v\r\n[SALVIO]\r\nTAVLIX_X=-5\r\n");
+        QTest::newRow("LF file keeps LF") << QByteArray("[A]\nk=v\n") << "A"
+                                          << "n"
+                                          << "1" << QByteArray("[A]\nk=v\nn=1\n");
         QTest::newRow("Windows-1252 value")
-            << QByteArray() << "SKARM" << "NAMN" << QStringLiteral("Kök €")
-            << QByteArray("[SKARM]\r\nNAMN=K\xf6k \x80\r\n");
-        QTest::newRow("new file") << QByteArray() << "SALVIO" << "TAVLIX_Y" << "50"
-                                  << QByteArray("[SALVIO]\r\nTAVLIX_Y=50\r\n");
+            << QByteArray() << "SKARM"
+            << "NAMN" << QStringLiteral("Kök €") << QByteArray("[SKARM]\r\nNAMN=K\xf6k \x80\r\n");
+        QTest::newRow("new file") << QByteArray() << "SALVIO"
+                                  << "TAVLIX_Y"
+                                  << "50" << QByteArray("[SALVIO]\r\nTAVLIX_Y=50\r\n");
     }
 
     void write()
@@ -136,10 +174,10 @@ private slots:
         const QString path = dir + QStringLiteral("/SETTINGS.INI");
         const QByteArray before = "[SALVIO]\r\nTAVLIX_X=1\r\n";
         writeBytes(path, before);
-        QFile::setPermissions(path, dirMode == u"file" ? QFile::Permissions(0x4444)
-                                                       : QFile::Permissions(0x6666));
-        QFile::setPermissions(dir, dirMode == u"dir" ? QFile::Permissions(0x5555)
-                                                     : QFile::Permissions(0x7777));
+        QFile::setPermissions(
+            path, dirMode == u"file" ? QFile::Permissions(0x4444) : QFile::Permissions(0x6666));
+        QFile::setPermissions(
+            dir, dirMode == u"dir" ? QFile::Permissions(0x5555) : QFile::Permissions(0x7777));
 
         const bool raised = asOrdinaryUser([&path] {
             try {
@@ -162,7 +200,8 @@ private slots:
         writeBytes(m_dir->filePath(QStringLiteral("file")), "x");
         const QString path = m_dir->filePath(QStringLiteral("file/SETTINGS.INI"));
         try {
-            IniFile::writeString(path, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v"));
+            IniFile::writeString(path, QStringLiteral("A"), QStringLiteral("k"),
+                                 QStringLiteral("v"));
             QFAIL("no error raised");
         } catch (const TavlixError &e) {
             QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + path);

@@ -1,7 +1,6 @@
+#include "FileHelpers.h"
 #include "pos/InstallDir.h"
 #include "pos/TavlixError.h"
-
-#include "FileHelpers.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -16,11 +15,16 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("dir");
-        QTest::newRow("with extension") << "/A/B/board.exe" << "/A/B/";
-        QTest::newRow("dots in directories") << "/app1.2/x/board.exe" << "/app1.2/x/";
-        QTest::newRow("no extension") << "/opt/tavlix/Tavlix" << "/opt/tavlix/";
-        QTest::newRow("short name") << "/a/b/tx" << "/a/b/";
-        QTest::newRow("no separator") << "board.exe" << "";
+        QTest::newRow("with extension") << "/A/B/board.exe"
+                                        << "/A/B/";
+        QTest::newRow("dots in directories") << "/app1.2/x/board.exe"
+                                             << "/app1.2/x/";
+        QTest::newRow("no extension") << "/opt/tavlix/Tavlix"
+                                      << "/opt/tavlix/";
+        QTest::newRow("short name") << "/a/b/tx"
+                                    << "/a/b/";
+        QTest::newRow("no separator") << "board.exe"
+                                      << "";
     }
 
     void directoryOfExecutable()
@@ -51,8 +55,9 @@ private slots:
         writeBytes(file, "[Kassa]\r\nNr=1\r\n[salvio]\r\ntavlix_x= 40 \r\nTAVLIX_Y=7\r\n");
         QCOMPARE(ReadSharedSetting(QStringLiteral("TAVLIX_X"), {}), u"40");
         WriteSharedSetting(QStringLiteral("TAVLIX_X"), QStringLiteral("12"));
-        QCOMPARE(readBytes(file), QByteArray("[Kassa]\r\nNr=1\r\n[salvio]\r\ntavlix_x=12\r\n"
-                                             "TAVLIX_Y=7\r\n"));
+        QCOMPARE(readBytes(file),
+                 QByteArray("[Kassa]\r\nNr=1\r\n[salvio]\r\ntavlix_x=12\r\n"
+                            "TAVLIX_Y=7\r\n"));
 
         // Values are read up to 2047 characters.
         WriteSharedSetting(QStringLiteral("LONG"), QString(3000, u'x'));

@@ -49,7 +49,8 @@ private slots:
     void knownForm()
     {
         // seed 0x10; 'A' (65): (65 + 16) mod 255 = 81 xor 'V' (86) = 7; 'b' (98): (98 + 7) xor 'a'.
-        const QString form = QStringLiteral("1007") + QStringLiteral("%1").arg((105 ^ 97), 2, 16, QChar(u'0'));
+        const QString form =
+            QStringLiteral("1007") + QStringLiteral("%1").arg((105 ^ 97), 2, 16, QChar(u'0'));
         QCOMPARE(Scramble(QStringLiteral("D"), form, key), QStringLiteral("Ab"));
         // A character code 0 comes back as 255; a lone last digit is ignored.
         const QString zero = QStringLiteral("00%1").arg(0 ^ 86, 2, 16, QChar(u'0'));
@@ -74,10 +75,14 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("bad seed") << "ZZ00" << "'$ZZ' is not a valid integer value";
-        QTest::newRow("bad pair") << "00A1G7" << "'$G7' is not a valid integer value";
-        QTest::newRow("blank in pair") << "00 1" << "'$ 1' is not a valid integer value";
-        QTest::newRow("empty") << "" << "'$' is not a valid integer value";
+        QTest::newRow("bad seed") << "ZZ00"
+                                  << "'$ZZ' is not a valid integer value";
+        QTest::newRow("bad pair") << "00A1G7"
+                                  << "'$G7' is not a valid integer value";
+        QTest::newRow("blank in pair") << "00 1"
+                                       << "'$ 1' is not a valid integer value";
+        QTest::newRow("empty") << ""
+                               << "'$' is not a valid integer value";
     }
 
     void notHexadecimal()

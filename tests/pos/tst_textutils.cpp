@@ -38,10 +38,14 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("padded");
-        QTest::newRow("short") << 2 << "7" << "07";
-        QTest::newRow("long") << 2 << "123" << "12";
-        QTest::newRow("minus sign counts") << 2 << "-5" << "-5";
-        QTest::newRow("empty") << 3 << "" << "000";
+        QTest::newRow("short") << 2 << "7"
+                               << "07";
+        QTest::newRow("long") << 2 << "123"
+                              << "12";
+        QTest::newRow("minus sign counts") << 2 << "-5"
+                                           << "-5";
+        QTest::newRow("empty") << 3 << ""
+                               << "000";
     }
 
     void padZeros()
@@ -122,11 +126,12 @@ private slots:
     {
         qint64 now = 1000;
         int rounds = 0;
-        const WaitHooks hooks{[&now] { return now; }, [&] {
-                                  ++rounds;
-                                  QCoreApplication::processEvents();
-                                  now += 250;
-                              }};
+        const WaitHooks hooks {[&now] { return now; },
+                               [&] {
+                                   ++rounds;
+                                   QCoreApplication::processEvents();
+                                   now += 250;
+                               }};
         bool timerRan = false;
         QTimer::singleShot(0, this, [&timerRan] { timerRan = true; });
         WaitResponsive(1000, hooks);

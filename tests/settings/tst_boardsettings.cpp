@@ -1,7 +1,6 @@
+#include "FileHelpers.h"
 #include "pos/TavlixError.h"
 #include "settings/BoardSettings.h"
-
-#include "FileHelpers.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,15 +40,24 @@ private slots:
         QTest::newRow("RADER=abc") << QByteArray("[SKARM]\nRADER=abc\n") << "rader" << QVariant(3);
         QTest::newRow("RADER=7") << QByteArray("[SKARM]\nRADER=7\n") << "rader" << QVariant(7);
         QTest::newRow("BREDD=abc") << QByteArray("[BONG]\nBREDD=abc\n") << "bredd" << QVariant(225);
-        QTest::newRow("VANSTER=-4") << QByteArray("[bong]\nvanster=-4\n") << "vanster" << QVariant(-4);
-        QTest::newRow("GRONSEK empty") << QByteArray("[SKARM]\nGRONSEK=\n") << "gronsek" << QVariant(280);
-        QTest::newRow("UPDATE=7") << QByteArray("[SKARM]\nUPDATE=7\n") << "update" << QVariant(7000);
-        QTest::newRow("UPDATE empty") << QByteArray("[SKARM]\nUPDATE=\n") << "update" << QVariant(10000);
-        QTest::newRow("REPAINT=J") << QByteArray("[SKARM]\nREPAINT=J\n") << "repaint" << QVariant(true);
-        QTest::newRow("REPAINT=j") << QByteArray("[SKARM]\nREPAINT=j\n") << "repaint" << QVariant(false);
-        QTest::newRow("HORIZONTAL=J") << QByteArray("[SKARM]\nHORIZONTAL=J\n") << "horizontal" << QVariant(true);
-        QTest::newRow("NAMN empty stays empty") << QByteArray("[SKARM]\nNAMN=\n") << "namn" << QVariant(QString());
-        QTest::newRow("NAMN Kök") << QByteArray("[SKARM]\nNAMN=K\xf6k\n") << "namn" << QVariant(QStringLiteral("Kök"));
+        QTest::newRow("VANSTER=-4")
+            << QByteArray("[bong]\nvanster=-4\n") << "vanster" << QVariant(-4);
+        QTest::newRow("GRONSEK empty")
+            << QByteArray("[SKARM]\nGRONSEK=\n") << "gronsek" << QVariant(280);
+        QTest::newRow("UPDATE=7") << QByteArray("[SKARM]\nUPDATE=7\n") << "update"
+                                  << QVariant(7000);
+        QTest::newRow("UPDATE empty")
+            << QByteArray("[SKARM]\nUPDATE=\n") << "update" << QVariant(10000);
+        QTest::newRow("REPAINT=J")
+            << QByteArray("[SKARM]\nREPAINT=J\n") << "repaint" << QVariant(true);
+        QTest::newRow("REPAINT=j")
+            << QByteArray("[SKARM]\nREPAINT=j\n") << "repaint" << QVariant(false);
+        QTest::newRow("HORIZONTAL=J")
+            << QByteArray("[SKARM]\nHORIZONTAL=J\n") << "horizontal" << QVariant(true);
+        QTest::newRow("NAMN empty stays empty")
+            << QByteArray("[SKARM]\nNAMN=\n") << "namn" << QVariant(QString());
+        QTest::newRow("NAMN Kök") << QByteArray("[SKARM]\nNAMN=K\xf6k\n") << "namn"
+                                  << QVariant(QStringLiteral("Kök"));
     }
 
     void boardFallbacks()
@@ -59,14 +67,11 @@ private slots:
         QFETCH(QVariant, value);
         writeBytes(m_path, content);
         const BoardSettings s = readBoardSettings(m_path);
-        const QVariantMap got{{QStringLiteral("rader"), s.rader},
-                              {QStringLiteral("bredd"), s.bredd},
-                              {QStringLiteral("vanster"), s.vanster},
-                              {QStringLiteral("gronsek"), s.gronsek},
-                              {QStringLiteral("update"), s.updateMs},
-                              {QStringLiteral("repaint"), s.repaint},
-                              {QStringLiteral("horizontal"), s.horizontal},
-                              {QStringLiteral("namn"), s.namn}};
+        const QVariantMap got {
+            {QStringLiteral("rader"), s.rader},           {QStringLiteral("bredd"), s.bredd},
+            {QStringLiteral("vanster"), s.vanster},       {QStringLiteral("gronsek"), s.gronsek},
+            {QStringLiteral("update"), s.updateMs},       {QStringLiteral("repaint"), s.repaint},
+            {QStringLiteral("horizontal"), s.horizontal}, {QStringLiteral("namn"), s.namn}};
         QCOMPARE(got.value(field), value);
     }
 
@@ -85,9 +90,16 @@ private slots:
 
     void saveWritesAllKeysInOrder()
     {
-        SavedTexts t{QStringLiteral("230"), QStringLiteral("-1"), QStringLiteral("4"),
-                     QStringLiteral("200"), QStringLiteral("400"), QStringLiteral("900"),
-                     QStringLiteral("15"), true, false, QStringLiteral("Kök")};
+        SavedTexts t {QStringLiteral("230"),
+                      QStringLiteral("-1"),
+                      QStringLiteral("4"),
+                      QStringLiteral("200"),
+                      QStringLiteral("400"),
+                      QStringLiteral("900"),
+                      QStringLiteral("15"),
+                      true,
+                      false,
+                      QStringLiteral("Kök")};
         writeSettingsTexts(m_path, t);
         QCOMPARE(readBytes(m_path),
                  QByteArray("[BONG]\r\nBREDD=230\r\nVANSTER=-1\r\n[SKARM]\r\nRADER=4\r\n"
@@ -104,7 +116,7 @@ private slots:
         writeBytes(m_dir->filePath(QStringLiteral("file")), "x");
         const QString path = m_dir->filePath(QStringLiteral("file/SPISKO.INI"));
         try {
-            writeSettingsTexts(path, SavedTexts{});
+            writeSettingsTexts(path, SavedTexts {});
             QFAIL("no error raised");
         } catch (const TavlixError &e) {
             QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + path);

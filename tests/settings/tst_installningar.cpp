@@ -1,10 +1,9 @@
+#include "FileHelpers.h"
 #include "controls/Panel.h"
 #include "controls/XiButton.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
 #include "settings/Installningar.h"
-
-#include "FileHelpers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -71,11 +70,11 @@ private slots:
         }
         // The focus order, from the width edit on.
         QWidget *at = w.ed_Bredd;
-        const QList<QWidget *> order{w.bu_Vaster, w.bu_Hoger, w.co_Rader, w.ed_GronSek,
-                                     w.ed_GulSek, w.ed_RodSek, w.co_Uppdatera, w.bu_BytSkarm,
-                                     w.bu_stang, w.cb_UpdateAll, w.bu_VansterHoger,
-                                     w.bu_VansterVanster, w.ed_Vanster, w.co_BongUtskrift,
-                                     w.cb_Horisontalt};
+        const QList<QWidget *> order {w.bu_Vaster,    w.bu_Hoger,        w.co_Rader,
+                                      w.ed_GronSek,   w.ed_GulSek,       w.ed_RodSek,
+                                      w.co_Uppdatera, w.bu_BytSkarm,     w.bu_stang,
+                                      w.cb_UpdateAll, w.bu_VansterHoger, w.bu_VansterVanster,
+                                      w.ed_Vanster,   w.co_BongUtskrift, w.cb_Horisontalt};
         for (QWidget *next : order) {
             at = at->nextInFocusChain();
             while (at->focusProxy() || !(at->focusPolicy() & Qt::TabFocus))
@@ -91,8 +90,9 @@ private slots:
 
     void loadChangeAndSave()
     {
-        SettingsFixture f("; min skärm\r\n[BONG]\r\nBREDD=230\r\nVANSTER=5\r\n[SKARM]\r\nRADER=abc\r\n"
-                          "GRONSEK=200\r\nREPAINT=J\r\nNAMN=Grill\r\n");
+        SettingsFixture f(
+            "; min skärm\r\n[BONG]\r\nBREDD=230\r\nVANSTER=5\r\n[SKARM]\r\nRADER=abc\r\n"
+            "GRONSEK=200\r\nREPAINT=J\r\nNAMN=Grill\r\n");
         TF_Installningar w;
         QCOMPARE(w.ed_Bredd->text(), u"230"_s);
         QCOMPARE(w.ed_Vanster->text(), u"5"_s);
@@ -131,10 +131,11 @@ private slots:
         SettingsFixture f;
         TF_Installningar w;
         w.SaveSettings();
-        QCOMPARE(readBytes(f.file()),
-                 QByteArray("[BONG]\r\nBREDD=225\r\nVANSTER=0\r\n[SKARM]\r\nRADER=3\r\nGRONSEK=280\r\n"
-                            "GULSEK=500\r\nRODSEK=1000\r\nUPDATE=10\r\nREPAINT=N\r\nHORIZONTAL=N\r\n"
-                            "NAMN=Alla\r\n"));
+        QCOMPARE(
+            readBytes(f.file()),
+            QByteArray("[BONG]\r\nBREDD=225\r\nVANSTER=0\r\n[SKARM]\r\nRADER=3\r\nGRONSEK=280\r\n"
+                       "GULSEK=500\r\nRODSEK=1000\r\nUPDATE=10\r\nREPAINT=N\r\nHORIZONTAL=N\r\n"
+                       "NAMN=Alla\r\n"));
     }
 
     void closeBoxDoesNotSave()
@@ -154,7 +155,7 @@ private slots:
         TF_Installningar w;
         w.show();
         QTest::mouseClick(w.bu_stang, Qt::LeftButton, {}, QPoint(20, 17));
-        QCOMPARE(f.reports, QStringList{u"Tavlix|Unable to write to %1."_s.arg(f.file())});
+        QCOMPARE(f.reports, QStringList {u"Tavlix|Unable to write to %1."_s.arg(f.file())});
         QVERIFY(w.isVisible());
     }
 
@@ -187,7 +188,7 @@ private slots:
         QCOMPARE(w.pa_Mall->width(), 225);
         QVERIFY(f.reports.isEmpty());
         QTest::mouseClick(w.bu_Hoger, Qt::LeftButton, {}, QPoint(10, 10));
-        QCOMPARE(f.reports, QStringList{u"Tavlix|'abc' is not a valid integer value."_s});
+        QCOMPARE(f.reports, QStringList {u"Tavlix|'abc' is not a valid integer value."_s});
         QCOMPARE(w.ed_Bredd->text(), u"abc"_s);
         QCOMPARE(w.pa_Mall->width(), 225);
         w.ed_Vanster->setText(u"12"_s);
@@ -201,7 +202,9 @@ private slots:
         TF_Installningar w;
         bool maximized = false;
         int changes = 0;
-        w.screenChange = [&] { return maximized && ++changes; };
+        w.screenChange = [&] {
+            return maximized && ++changes;
+        };
         w.show();
         QTest::mouseClick(w.bu_BytSkarm, Qt::LeftButton, {}, QPoint(20, 17));
         QVERIFY(w.isVisible());

@@ -1,16 +1,15 @@
 #pragma once
 
+#include "BmpWriter.h"
+#include "FileHelpers.h"
+#include "OdbcFixture.h"
+#include "PosDatabase.h"
 #include "board/CardArea.h"
 #include "board/Mainform.h"
 #include "controls/Panel.h"
 #include "db/Database.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
-
-#include "BmpWriter.h"
-#include "FileHelpers.h"
-#include "OdbcFixture.h"
-#include "PosDatabase.h"
 
 #include <QPainter>
 #include <QTemporaryDir>

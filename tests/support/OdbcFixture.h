@@ -33,7 +33,10 @@ private:
 public:
     QString path() const { return m_dir.path(); }
     QString iniPath() const { return m_dir.filePath(QStringLiteral("odbc.ini")); }
-    QString databaseFile(const QString &dsn) const { return m_dir.filePath(dsn + QStringLiteral(".db")); }
+    QString databaseFile(const QString &dsn) const
+    {
+        return m_dir.filePath(dsn + QStringLiteral(".db"));
+    }
 
     // A data source on its own SQLite file. With noCreate the driver refuses to open a missing
     // file, so removing the file takes the database away and putting it back returns it.
@@ -41,8 +44,8 @@ public:
     {
         QFile ini(iniPath());
         if (ini.open(QIODevice::Append)) {
-            ini.write("[" + dsn.toUtf8() + "]\nDriver=SQLite3\nDatabase="
-                      + QFile::encodeName(databaseFile(dsn)) + "\n"
+            ini.write("[" + dsn.toUtf8()
+                      + "]\nDriver=SQLite3\nDatabase=" + QFile::encodeName(databaseFile(dsn)) + "\n"
                       + (noCreate ? "NoCreat=1\n" : "") + "\n");
         }
         return dsn;

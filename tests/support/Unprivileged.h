@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -1,13 +1,11 @@
 #include "BmpWriter.h"
+#include "FileHelpers.h"
+#include "OdbcFixture.h"
 #include "PosDatabase.h"
 #include "TicketRenderer.h"
-
 #include "db/Database.h"
 #include "db/Query.h"
 #include "pos/Scramble.h"
-
-#include "FileHelpers.h"
-#include "OdbcFixture.h"
 
 #include <QImage>
 #include <QProcess>
@@ -48,7 +46,7 @@ private slots:
     void heightFollowsTheLines()
     {
         KitchenTicket t;
-        t.lines = QStringList{u"1 x Pytt"_s};
+        t.lines = QStringList {u"1 x Pytt"_s};
         const int one = renderTicket(t).height();
         t.lines.append(u"   - utan lök"_s);
         QCOMPARE(renderTicket(t).height(), one + 34);
@@ -62,7 +60,8 @@ private slots:
         QProcess sim;
         sim.start(QStringLiteral(TAVLIX_SIMULATOR),
                   {u"--dsn"_s, dsn, u"--open"_s, u"5"_s, u"--done"_s, u"3"_s, u"--depth"_s,
-                   u"mixed"_s, u"--max-age"_s, u"1200"_s, u"--empty"_s, u"1"_s, u"--seed"_s, u"4"_s});
+                   u"mixed"_s, u"--max-age"_s, u"1200"_s, u"--empty"_s, u"1"_s, u"--seed"_s,
+                   u"4"_s});
         QVERIFY(sim.waitForFinished(30000));
         QCOMPARE(sim.exitCode(), 0);
 
@@ -85,7 +84,7 @@ private slots:
         QStringList names;
         for (q.open(); !q.eof(); q.next())
             names.append(q.fieldAsString(u"Namn"_s));
-        QCOMPARE(names, (QStringList{u"Bar"_s, u"Grill"_s, u"Kök"_s}));
+        QCOMPARE(names, (QStringList {u"Bar"_s, u"Grill"_s, u"Kök"_s}));
     }
 
     void scramblesAPassword()
