@@ -179,6 +179,16 @@ private slots:
         QCOMPARE(b.LastId, 0);
     }
 
+    void refreshPeriodOfAtLeastOneSecond()
+    {
+        BoardFixture f("[SKARM]\r\nUPDATE=0\r\nRADER=-2\r\n[BONG]\r\nBREDD=0\r\n");
+        f.add();
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(b.ti_UpdateBongs.interval(), 1000);
+        QCOMPARE(b.MainList.size(), size_t(2)); // rows and width below 1 count as 1
+    }
+
     void fullBuildInNumberOrder()
     {
         BoardFixture f;
