@@ -216,6 +216,39 @@ private slots:
         QCOMPARE(anyRed, red);
     }
 
+    void marksAndRoundedClipping()
+    {
+        QWidget parent;
+        parent.resize(120, 80);
+        auto *b = new TXiButton(&parent);
+        b->resize(80, 40);
+        b->setColorScheme(TColorScheme::csGraySkin);
+        b->setMenuButton(true);
+        b->setStaticButton(true);
+        b->setTabStop(false); // neither focus nor pointer: the normal look
+        b->setHotTrack(false);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        const QImage shot = b->grab().toImage();
+        const QColor mark(0x76, 0x7A, 0x7C);
+        for (int y : {40 - 10, 40 - 8, 40 - 6})
+            QCOMPARE(shot.pixelColor(80 - 13, y), mark);
+        QCOMPARE(shot.pixelColor(80 - 5, 40 - 10),
+                 QColor(0xE0, 0xDF, 0xE3)); // the line ends before
+        QCOMPARE(shot.pixelColor(80 - 11, 3), mark);
+        QCOMPARE(shot.pixelColor(80 - 7, 7), mark);
+        QCOMPARE(shot.pixelColor(80 - 6, 8), QColor(0xE0, 0xDF, 0xE3));
+        QVERIFY(b->mask().isEmpty());
+
+        b->setRounded(true);
+        b->repaint();
+        const QRegion clip = b->mask();
+        QVERIFY(!clip.isEmpty());
+        QVERIFY(!clip.contains(QPoint(0, 0))); // the corners are cut off
+        QVERIFY(clip.contains(QPoint(40, 20)));
+        QVERIFY(clip.contains(QPoint(40, 1)));
+    }
+
     void captionLines_data()
     {
         QTest::addColumn<QString>("caption");
