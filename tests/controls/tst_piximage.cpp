@@ -91,7 +91,9 @@ private slots:
             image->repaint();
             sinceLast.start();
             QTest::qWait(100);
-            QCOMPARE(passes.count(), 0);
+            // Each paint starts the quiet time again (checked only when the machine kept time).
+            if (sinceLast.elapsed() < 250)
+                QCOMPARE(passes.count(), 0);
         }
         QTRY_COMPARE(passes.count(), 1);
         QVERIFY(sinceLast.elapsed() >= 300);
