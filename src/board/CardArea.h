@@ -15,7 +15,6 @@ public:
 
     void setHorzBarVisible(bool on);
     void setVertBarVisible(bool on);
-    bool horzBarVisible() const { return m_horz; }
     bool vertBarVisible() const { return m_vert; }
 
     int horzPosition() const;

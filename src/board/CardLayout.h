@@ -82,8 +82,6 @@ public:
     // A ticket that gets no card still takes its slot.
     void skip();
 
-    int rowHeight() const { return m_h; }
-
 private:
     void advanceHorizontal();
 

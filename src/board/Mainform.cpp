@@ -187,7 +187,6 @@ void TF_Mainform::LoadBoardSettings()
     const int left = StrToIntDef(ReadSharedSetting(QStringLiteral("TAVLIX_X"), QString()), 0);
     const int top = StrToIntDef(ReadSharedSetting(QStringLiteral("TAVLIX_Y"), QString()), 0);
     move(left, top);
-    m_placement = QRect(left, top, width(), height());
 }
 
 CardLayout::Settings TF_Mainform::layoutSettings() const

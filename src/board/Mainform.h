@@ -137,9 +137,6 @@ public:
     void bu_InstallningarClick();
     void bu_stangClick();
 
-    // The window's normal-state rectangle; the board shows maximized over it.
-    QRect normalPlacement() const { return m_placement; }
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -162,7 +159,6 @@ private:
     AgeLimits m_limits;
     bool m_repaint = false;
     bool m_horizontal = false;
-    QRect m_placement;
     Qt::WindowStates m_stateAtLastResize = Qt::WindowNoState;
     QSet<QString> m_skipped; // tickets already noted in the log as not shown
 };

@@ -106,8 +106,7 @@ void TF_Mainform::LoadBongs()
             buildRows(q, cursor, true);
         }
     } catch (const TavlixError &e) {
-        sb_Main->show();
-        sb_Main->updateExtent();
+        sb_Main->show(); // not left blank behind the report
         ErrorReport::showError(e.message());
     }
     sb_Main->show();
@@ -158,8 +157,7 @@ void TF_Mainform::LoadReadyBongs()
             buildRows(q, cursor, false);
         }
     } catch (const TavlixError &e) {
-        sb_Ready->show();
-        sb_Ready->updateExtent();
+        sb_Ready->show(); // not left blank behind the report
         ErrorReport::showError(e.message());
     }
     sb_Ready->show();

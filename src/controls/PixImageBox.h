@@ -73,7 +73,6 @@ public:
     void LayoutImage(bool resetPosition);
 
     bool isDragging() const { return m_dragging; }
-    bool isButtonHeld() const { return m_held; }
 
 signals:
     // Raised with Image as sender for a click on the picture, with the box for one beside it.

@@ -112,11 +112,6 @@ QVariant TQuery::field(const QString &name) const
     return m_query.value(index);
 }
 
-bool TQuery::fieldIsNull(const QString &name) const
-{
-    return field(name).isNull();
-}
-
 int TQuery::fieldAsInteger(const QString &name) const
 {
     const QVariant v = field(name);

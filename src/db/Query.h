@@ -35,7 +35,6 @@ public:
     QString fieldAsString(const QString &name) const;
     QDateTime fieldAsDateTime(const QString &name) const;
     QByteArray fieldAsBytes(const QString &name) const;
-    bool fieldIsNull(const QString &name) const;
 
 private:
     QVariant field(const QString &name) const;
