@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include "Cp1252.h"
+#include "FileRewrite.h"
 #include "TavlixError.h"
 
 #include <QFile>
@@ -131,11 +132,13 @@ void writeString(const QString &path, const QString &section, const QString &key
 
     QByteArray bytes;
     QFile existing(path);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
+    const bool exists = existing.exists();
+    if (exists) {
+        // Opened for writing before anything is done, so that a file the board may not write
+        // stays as it is.
+        if (!existing.open(QIODevice::ReadWrite))
             fail();
         bytes = existing.readAll();
-        existing.close();
     }
 
     std::vector<Line> lines = splitLines(bytes);
@@ -166,10 +169,13 @@ void writeString(const QString &path, const QString &section, const QString &key
     for (const Line &line : lines)
         out += line.text + line.ending;
 
+    if (exists) {
+        if (!FileRewrite::rewrite(existing, bytes, out))
+            fail();
+        return;
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail();
-    if (file.write(out) != out.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit())
         fail();
 }
 

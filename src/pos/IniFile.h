@@ -13,8 +13,9 @@ QString readString(const QString &path, const QString &section, const QString &k
 
 // Sets one entry and writes the file at once. An existing value is replaced in its place, a
 // missing key is added at the end of its section, a missing section at the end of the file;
-// every other byte stays as it was. The file is replaced in one step, so a failed or interrupted
-// write leaves the old file whole. Throws TavlixError "Unable to write to <path>".
+// every other byte stays as it was. An existing file is rewritten in place, so that it keeps its
+// owner, permissions and hard links; a failed write leaves it as it was. Throws TavlixError
+// "Unable to write to <path>".
 void writeString(const QString &path, const QString &section, const QString &key,
                  const QString &value);
 
