@@ -19,21 +19,22 @@ struct Line
     QByteArray ending;
 };
 
+// A line ends with CR LF, LF or a lone CR.
 std::vector<Line> splitLines(const QByteArray &bytes)
 {
     std::vector<Line> lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
-        qsizetype nl = bytes.indexOf('\n', start);
-        if (nl < 0) {
-            lines.push_back({bytes.mid(start), {}});
-            break;
-        }
-        qsizetype end = nl;
-        if (end > start && bytes.at(end - 1) == '\r')
-            --end;
-        lines.push_back({bytes.mid(start, end - start), bytes.mid(end, nl + 1 - end)});
-        start = nl + 1;
+        qsizetype end = start;
+        while (end < bytes.size() && bytes.at(end) != '\r' && bytes.at(end) != '\n')
+            ++end;
+        qsizetype next = end;
+        if (next < bytes.size() && bytes.at(next) == '\r')
+            ++next;
+        if (next < bytes.size() && bytes.at(next) == '\n')
+            ++next;
+        lines.push_back({bytes.mid(start, end - start), bytes.mid(end, next - end)});
+        start = next;
     }
     return lines;
 }

@@ -1,4 +1,5 @@
 #include "FileHelpers.h"
+#include "IniConformance.h"
 #include "Unprivileged.h"
 #include "pos/IniFile.h"
 #include "pos/TavlixError.h"
@@ -153,6 +154,25 @@ private slots:
         IniFile::writeString(m_path, section, key, value);
         QCOMPARE(readBytes(m_path), after);
         QCOMPARE(IniFile::readString(m_path, section, key, QString()), value);
+    }
+
+    void profileFunctions_data() { IniConformance::addRows(); }
+
+    void profileFunctions()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, write);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        if (!file.isEmpty())
+            writeBytes(m_path, file);
+        if (write) {
+            IniFile::writeString(m_path, section, key, text);
+            QTEST(readBytes(m_path), "after");
+        } else {
+            QTEST(IniFile::readString(m_path, section, key, text), "result");
+        }
     }
 
     void roundTripSwedish()
