@@ -74,6 +74,15 @@ QString valueOf(const QByteArray &line)
     return value;
 }
 
+// A value is one line of the file: each line break in it (CR LF, LF or a lone CR) becomes a space.
+QString oneLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+
 // Where a section and one of its keys stand in the file.
 struct Place
 {
@@ -130,6 +139,7 @@ void writeString(const QString &path, const QString &section, const QString &key
     const auto fail = [&path] {
         throw TavlixError(QStringLiteral("Unable to write to %1").arg(path));
     };
+    const QByteArray text = Cp1252::encode(oneLine(value));
 
     QByteArray bytes;
     QFile existing(path);
@@ -148,11 +158,11 @@ void writeString(const QString &path, const QString &section, const QString &key
     if (!lines.empty() && !lines.front().ending.isEmpty())
         eol = lines.front().ending;
 
-    const QByteArray entry = Cp1252::encode(key) + '=' + Cp1252::encode(value);
+    const QByteArray entry = Cp1252::encode(key) + '=' + text;
     const Place place = locate(lines, section, key);
     if (place.key) {
         Line &line = lines[*place.key];
-        line.text = line.text.left(line.text.indexOf('=') + 1) + Cp1252::encode(value);
+        line.text = line.text.left(line.text.indexOf('=') + 1) + text;
     } else if (place.section) {
         const size_t at = place.sectionEnd;
         if (at == lines.size() && !lines.empty() && lines.back().ending.isEmpty())

@@ -11,7 +11,8 @@ namespace IniFile {
 QString readString(const QString &path, const QString &section, const QString &key,
                    const QString &def);
 
-// Sets one entry and writes the file at once. An existing value is replaced in its place, a
+// Sets one entry and writes the file at once. The value stays on one line: its line breaks are
+// written as spaces. An existing value is replaced in its place, a
 // missing key is added at the end of its section, a missing section at the end of the file;
 // every other byte stays as it was. An existing file is rewritten in place, so that it keeps its
 // owner, permissions and hard links; a failed write leaves it as it was. Throws TavlixError

@@ -156,6 +156,42 @@ private slots:
         QCOMPARE(IniFile::readString(m_path, section, key, QString()), value);
     }
 
+    void valueIsOneLine_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("readBack");
+
+        // Each line break, CR LF, LF or a lone CR, becomes one space.
+        const QByteArray file = "[SKARM]\r\nNAMN=Alla\r\nRADER=3\r\n";
+        QTest::newRow("pasted name with its line end")
+            << file << QStringLiteral("Bar\r\n")
+            << QByteArray("[SKARM]\r\nNAMN=Bar \r\nRADER=3\r\n") << QStringLiteral("Bar");
+        QTest::newRow("breaks that would add a section and a key")
+            << file << QStringLiteral("Bar\r\n[BONG]\nBREDD=1\rx")
+            << QByteArray("[SKARM]\r\nNAMN=Bar [BONG] BREDD=1 x\r\nRADER=3\r\n")
+            << QStringLiteral("Bar [BONG] BREDD=1 x");
+        QTest::newRow("new file") << QByteArray() << QStringLiteral("a\n\nb")
+                                  << QByteArray("[SKARM]\r\nNAMN=a  b\r\n")
+                                  << QStringLiteral("a  b");
+    }
+
+    void valueIsOneLine()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, value);
+        if (!before.isEmpty())
+            writeBytes(m_path, before);
+        IniFile::writeString(m_path, QStringLiteral("SKARM"), QStringLiteral("NAMN"), value);
+        QTEST(readBytes(m_path), "after");
+        QTEST(IniFile::readString(m_path, QStringLiteral("SKARM"), QStringLiteral("NAMN"), {}),
+              "readBack");
+        QCOMPARE(IniFile::readString(m_path, QStringLiteral("BONG"), QStringLiteral("BREDD"),
+                                     QStringLiteral("none")),
+                 QStringLiteral("none"));
+    }
+
     void profileFunctions_data() { IniConformance::addRows(); }
 
     void profileFunctions()
