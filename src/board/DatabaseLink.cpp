@@ -153,7 +153,12 @@ bool DatabaseLink::ConnectWithRetry()
 
     if (!attempt())
         return true;
-    repairDataSource(m_dataSourceName);
+    try {
+        repairDataSource(m_dataSourceName);
+    } catch (const DataSourceNotSaved &e) {
+        // A definition the board's user may not write must not end its database work for good.
+        LogError(e.message());
+    }
     const std::optional<QString> second = attempt();
     if (!second)
         return true;

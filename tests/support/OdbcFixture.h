@@ -38,18 +38,47 @@ public:
         return m_dir.filePath(dsn + QStringLiteral(".db"));
     }
 
-    // A data source on its own SQLite file. With noCreate the driver refuses to open a missing
-    // file, so removing the file takes the database away and putting it back returns it.
-    QString addDataSource(const QString &dsn, bool noCreate = true)
+    // The definition of a data source on its own SQLite file. With noCreate the driver refuses
+    // to open a missing file, so removing the file takes the database away and putting it back
+    // returns it. extra holds further lines of the definition.
+    QByteArray definition(const QString &dsn, bool noCreate = true,
+                          const QByteArray &extra = {}) const
+    {
+        return "[" + dsn.toUtf8()
+            + "]\nDriver=SQLite3\nDatabase=" + QFile::encodeName(databaseFile(dsn)) + "\n"
+            + (noCreate ? "NoCreat=1\n" : "") + extra + "\n";
+    }
+
+    // Defines the data source in the fixture's file, which is both the system file and, unless a
+    // UserFile names another one, the user's.
+    QString addDataSource(const QString &dsn, bool noCreate = true, const QByteArray &extra = {})
     {
         QFile ini(iniPath());
-        if (ini.open(QIODevice::Append)) {
-            ini.write("[" + dsn.toUtf8()
-                      + "]\nDriver=SQLite3\nDatabase=" + QFile::encodeName(databaseFile(dsn)) + "\n"
-                      + (noCreate ? "NoCreat=1\n" : "") + "\n");
-        }
+        if (ini.open(QIODevice::Append))
+            ini.write(definition(dsn, noCreate, extra));
         return dsn;
     }
+
+    // A user file of its own while it lives, apart from the system file (ODBCINI is read at every
+    // look-up, ODBCSYSINI only once per process, so only the user file can be switched).
+    class UserFile
+    {
+    public:
+        explicit UserFile(const QByteArray &content)
+            : m_saved(qgetenv("ODBCINI"))
+        {
+            QFile f(path());
+            if (f.open(QIODevice::WriteOnly))
+                f.write(content);
+            qputenv("ODBCINI", QFile::encodeName(path()));
+        }
+        ~UserFile() { qputenv("ODBCINI", m_saved); }
+        QString path() const { return m_dir.filePath(QStringLiteral("user-odbc.ini")); }
+
+    private:
+        QTemporaryDir m_dir;
+        QByteArray m_saved;
+    };
 
     // Takes the database away (true) or brings it back (false).
     void setAway(const QString &dsn, bool away)
