@@ -4,6 +4,7 @@
 #include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
+#include "controls/WindowPlacement.h"
 #include "controls/XiButton.h"
 #include "pos/ErrorReport.h"
 #include "pos/TextUtils.h"
@@ -14,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 
 namespace {
 
@@ -179,9 +179,8 @@ TF_Installningar::TF_Installningar(QWidget *board)
 
     FormCreate();
 
-    QScreen *screen = board ? board->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    WindowPlacement::centreOnScreen(this,
+                                    board ? board->screen() : QGuiApplication::primaryScreen());
     ed_Bredd->setFocus();
 }
 

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -286,6 +287,22 @@ private slots:
         QCOMPARE(w.co_BongUtskrift->currentText(), u"Gr"_s);
         w.SaveSettings();
         QVERIFY(readBytes(f.file()).contains("\r\nNAMN=Gr\r\n"));
+    }
+
+    void opensCentredWithItsFrame()
+    {
+        SettingsFixture f;
+        TF_Installningar w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect area = w.screen()->availableGeometry();
+        const auto centred = [&] {
+            const QRect frame = w.frameGeometry();
+            return frame != w.geometry()
+                && qAbs((frame.left() - area.left()) - (area.right() - frame.right())) <= 1
+                && qAbs((frame.top() - area.top()) - (area.bottom() - frame.bottom())) <= 1;
+        };
+        QTRY_VERIFY(centred());
     }
 
     void arrowButtonWithoutANumber()
