@@ -82,7 +82,8 @@ private slots:
         QCOMPARE(p->pa_MallKlocka->caption(), u"02:01"_s); // until the first tick
         QCOMPARE(p->pa_Botten->color(), byAge(start));
         QVERIFY(p->ti_Sekunder.isActive());
-        p->ti_SekunderTimer();
+        QCOMPARE(p->ti_Sekunder.interval(), 1000);
+        QVERIFY(QMetaObject::invokeMethod(&p->ti_Sekunder, "timeout")); // a tick
         QCOMPARE(p->age(), start + 1);
         QCOMPARE(p->pa_MallKlocka->caption(), text);
         QCOMPARE(p->pa_Botten->color(), color);
