@@ -4,10 +4,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-// A private ODBC configuration in a temporary folder: the SQLite ODBC driver and data sources
-// on SQLite files, chosen through ODBCSYSINI and ODBCINI for this process and its children.
-// The driver manager reads those two variables once per process, so there is one configuration
-// per test program: instance().
+// A private ODBC configuration in a temporary folder: the SQLite and PostgreSQL ODBC drivers and
+// data sources on SQLite files (or on a PostgreSQL server, PgFixture.h), chosen through ODBCSYSINI
+// and ODBCINI for this process and its children. The driver manager reads those two variables once
+// per process, so there is one configuration per test program: instance().
 class OdbcFixture
 {
 public:
@@ -24,7 +24,8 @@ private:
     OdbcFixture()
     {
         write(QStringLiteral("odbcinst.ini"),
-              "[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=" TAVLIX_SQLITE_ODBC_DRIVER "\n");
+              "[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=" TAVLIX_SQLITE_ODBC_DRIVER "\n\n"
+              "[PostgreSQL Unicode]\nDriver=" TAVLIX_PSQL_ODBC_DRIVER "\n");
         write(QStringLiteral("odbc.ini"), "");
         qputenv("ODBCSYSINI", QFile::encodeName(m_dir.path()));
         qputenv("ODBCINI", QFile::encodeName(iniPath()));
@@ -42,12 +43,17 @@ public:
     // file, so removing the file takes the database away and putting it back returns it.
     QString addDataSource(const QString &dsn, bool noCreate = true)
     {
+        return addEntry(dsn,
+                        "Driver=SQLite3\nDatabase=" + QFile::encodeName(databaseFile(dsn)) + "\n"
+                            + (noCreate ? "NoCreat=1\n" : ""));
+    }
+
+    // A data source with the given lines ("Key=value\n" each).
+    QString addEntry(const QString &dsn, const QByteArray &lines)
+    {
         QFile ini(iniPath());
-        if (ini.open(QIODevice::Append)) {
-            ini.write("[" + dsn.toUtf8()
-                      + "]\nDriver=SQLite3\nDatabase=" + QFile::encodeName(databaseFile(dsn)) + "\n"
-                      + (noCreate ? "NoCreat=1\n" : "") + "\n");
-        }
+        if (ini.open(QIODevice::Append))
+            ini.write("[" + dsn.toUtf8() + "]\n" + lines + "\n");
         return dsn;
     }
 
