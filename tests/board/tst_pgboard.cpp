@@ -1,6 +1,10 @@
+#include "BoardFixture.h"
 #include "PgFixture.h"
 #include "TcpProxy.h"
+#include "board/PageColumn.h"
+#include "controls/XiButton.h"
 
+#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -20,6 +24,32 @@ QByteArray askForEncryption(QTcpSocket &socket)
         return {};
     return socket.readAll();
 }
+
+const QSize boardSize(1200, 800);
+
+void press(const TBoxInfo &record)
+{
+    QTest::mouseClick(record.FootPanel->findChild<TXiButton *>(), Qt::LeftButton, {},
+                      QPoint(17, 15));
+}
+
+QVariantList row(TDatabase &db, int id)
+{
+    QSqlQuery q(db.handle());
+    q.exec(u"SELECT Status, Sekunder FROM Tavlix WHERE ID = %1"_s.arg(id));
+    q.next();
+    return {q.value(0).toInt(), q.value(1).toInt()};
+}
+
+QString columnType(TDatabase &db, const QString &column)
+{
+    QSqlQuery q(db.handle());
+    q.exec(u"SELECT data_type FROM information_schema.columns "
+           "WHERE table_name = 'tavlix' AND column_name = '%1'"_s.arg(column));
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+enum class Fault { Cut, FastStop, Kill };
 
 } // namespace
 
@@ -73,7 +103,105 @@ private slots:
         QVERIFY(m_pg->start());
     }
 
+    // Connect, first build, refresh, "OK" and "X" on the board window, through the proxy.
+    void boardWorksOnPostgres()
+    {
+        TcpProxy proxy(m_pg->port());
+        const auto f = board(proxy);
+        f->add();
+        f->add();
+        f->add(300, 1, 754);
+        TF_Mainform &b = f->start(boardSize);
+        QCOMPARE(b.pa_Status->caption(), u"Databas kontakt OK"_s);
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s}));
+        QCOMPARE(columnType(f->posDb, u"bongchanged"_s), u"bytea"_s);
+
+        f->add();
+        f->add();
+        b.ti_UpdateBongsTimer();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"4"_s, u"5"_s}));
+        QCOMPARE(b.LastId, 5);
+
+        b.MainList[1]->Seconds = 321;
+        press(*b.MainList[1]);
+        QTRY_COMPARE(b.MainList.size(), size_t(3));
+        QCOMPARE(row(f->posDb, 2), (QVariantList {1, 321}));
+
+        b.PageControl1->setCurrentIndex(1);
+        QCOMPARE(f->ids(b.ReadyList), (QList<QString> {u"2"_s, u"3"_s}));
+        press(*b.ReadyList[1]);
+        QTRY_COMPARE(b.ReadyList.size(), size_t(1));
+        QCOMPARE(row(f->posDb, 3), (QVariantList {0, 754}));
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s, u"4"_s, u"5"_s}));
+        QCOMPARE(b.MainList[1]->Seconds, 754);
+        QCOMPARE(f->reports, QStringList());
+    }
+
+    // The connection is lost at the health check; the board reconnects within its retry
+    // window (shortened here) and shows every open ticket once.
+    void recoversWithinTheRetryWindow_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QStringList>("statuses");
+        const QString connecting = u"Ansluter till databas"_s;
+        const QString ok = u"Databas kontakt OK"_s;
+        const QString noContact = u"Ej kontakt med databasen"_s;
+        QTest::newRow("connections cut") << Fault::Cut << QStringList {connecting, ok};
+        QTest::newRow("fast stop") << Fault::FastStop << QStringList {connecting, noContact, ok};
+        QTest::newRow("postmaster killed")
+            << Fault::Kill << QStringList {connecting, noContact, ok};
+    }
+
+    void recoversWithinTheRetryWindow()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QStringList, statuses);
+        TcpProxy proxy(m_pg->port());
+        const auto f = board(proxy);
+        f->add();
+        f->add();
+        TF_Mainform &b = f->start(boardSize);
+        b.link.secondMs = 50;
+        QStringList seen;
+        b.link.hooks.setStatus = [&b, &seen](const QString &text) {
+            seen.append(text);
+            b.pa_Status->setCaption(text);
+        };
+        f->add();
+        bool started = true;
+        if (fault == Fault::Cut) {
+            proxy.reset();
+        } else {
+            fault == Fault::FastStop ? m_pg->stopFast() : m_pg->killPostmaster();
+            QTRY_COMPARE(proxy.connections(), 0);
+            // Back while the board waits between its attempts.
+            QTimer::singleShot(0, &b, [this, &started] { started = m_pg->start(); });
+        }
+        b.ti_UpdateBongsTimer();
+        QVERIFY2(started, qPrintable(m_pg->error()));
+        QCOMPARE(seen, statuses);
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
+        QVERIFY(b.ti_UpdateBongs.isActive());
+        QCOMPARE(f->reports, QStringList());
+
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
+        press(*b.MainList[0]);
+        QTRY_COMPARE(b.MainList.size(), size_t(2));
+        f->posDb.open();
+        QCOMPARE(row(f->posDb, 1).first(), 1);
+    }
+
 private:
+    // A board on the server through the proxy.
+    std::unique_ptr<BoardFixture> board(const TcpProxy &proxy)
+    {
+        return std::make_unique<BoardFixture>(m_pg->addDataSource(u"PgBoard"_s, proxy.port()),
+                                              QString::fromLatin1(PgFixture::user),
+                                              QString::fromLatin1(PgFixture::password));
+    }
+
     std::unique_ptr<PgFixture> m_pg;
 };
 
