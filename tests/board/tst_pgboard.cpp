@@ -193,6 +193,53 @@ private slots:
         QCOMPARE(row(f->posDb, 1).first(), 1);
     }
 
+    // Two tills insert at once; the ticket with the lower number may commit after the higher
+    // one has been read. Either way each shows once.
+    void lateCommit_data()
+    {
+        QTest::addColumn<bool>("lowerFirst");
+        QTest::newRow("lower number commits first") << true;
+        QTest::newRow("lower number commits after the higher was read") << false;
+    }
+
+    void lateCommit()
+    {
+        QFETCH(bool, lowerFirst);
+        TcpProxy proxy(m_pg->port());
+        const auto f = board(proxy);
+        f->add();
+        TF_Mainform &b = f->start(boardSize);
+        TDatabase tillA;
+        TDatabase tillB;
+        m_pg->connect(tillA);
+        m_pg->connect(tillB);
+        QVERIFY(tillA.handle().transaction());
+        QVERIFY(tillB.handle().transaction());
+        const QDateTime now = QDateTime::currentDateTime();
+        PosDatabase(tillA).insertTicket(f->kitchen, 0, std::nullopt, now,
+                                        BoardFixture::picture(300), 2);
+        PosDatabase(tillB).insertTicket(f->kitchen, 0, std::nullopt, now,
+                                        BoardFixture::picture(300), 3);
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f->ids(b.MainList), QList<QString> {u"1"_s});
+
+        QVERIFY((lowerFirst ? tillA : tillB).handle().commit());
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, lowerFirst ? u"2"_s : u"3"_s}));
+        QVERIFY((lowerFirst ? tillB : tillA).handle().commit());
+        b.ti_UpdateBongsTimer();
+        const QList<QString> all = lowerFirst ? QList<QString> {u"1"_s, u"2"_s, u"3"_s}
+                                              : QList<QString> {u"1"_s, u"3"_s, u"2"_s};
+        QCOMPARE(f->ids(b.MainList), all);
+        QCOMPARE(b.LastId, 3);
+
+        const int before = b.link.database().statementsSent();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.link.database().statementsSent(), before + 3);
+        QCOMPARE(f->ids(b.MainList), all);
+        QCOMPARE(f->reports, QStringList());
+    }
+
 private:
     // A board on the server through the proxy.
     std::unique_ptr<BoardFixture> board(const TcpProxy &proxy)

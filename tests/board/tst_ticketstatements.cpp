@@ -44,6 +44,12 @@ private slots:
         QTest::newRow("select done")
             << S::selectDone(u"Grill"_s)
             << QStringList {u"Select * from Tavlix where Status = 1"_s, grill, u"Order by ID"_s};
+        QTest::newRow("open numbers") << S::selectOpenNumbers(u"Grill"_s, 1203)
+                                      << QStringList {u"Select ID from Tavlix where Status = 0"_s,
+                                                      grill, u"And ID <= 1203"_s};
+        QTest::newRow("open among") << S::selectOpenAmong(u"Alla"_s, {3, 17})
+                                    << QStringList {u"Select * from Tavlix where Status = 0"_s,
+                                                    u"And ID in (3, 17)"_s, u"Order by ID"_s};
         QTest::newRow("mark done") << S::markDone(754, u"1203"_s)
                                    << QStringList {u"Update Tavlix Set Status = 1, "_s,
                                                    u"Sekunder =754"_s, u"where ID=1203"_s};
@@ -158,6 +164,16 @@ private slots:
         const QList<TicketRow> newer = rows(S::selectNewOpen(u"Kök"_s, 2), true);
         QCOMPARE(newer.size(), 1);
         QCOMPARE(newer[0].number, 5);
+        open(S::selectOpenNumbers(u"Alla"_s, 3));
+        QVERIFY_THROWS_EXCEPTION(TavlixError, q.fieldAsBytes(u"Bong"_s)); // no picture read
+        QList<int> numbers;
+        for (; !q.eof(); q.next())
+            numbers.append(q.fieldAsInteger(u"ID"_s));
+        std::sort(numbers.begin(), numbers.end());
+        QCOMPARE(numbers, (QList<int> {1, 2, 3}));
+        const QList<TicketRow> among = rows(S::selectOpenAmong(u"Kök"_s, {5, 1, 4}), true);
+        QCOMPARE(among.size(), 1);
+        QCOMPARE(among[0].bong, QByteArray("\0\x01\xff\x80", 4));
         const QList<TicketRow> done = rows(S::selectDone(u"Grill"_s), false);
         QCOMPARE(done.size(), 1);
         QCOMPARE(done[0].id, u"4");
