@@ -120,7 +120,11 @@ public:
     // Refresh cycle and builds.
     void ti_UpdateBongsTimer();
     void LoadBongs();
-    void LoadNewBongs();
+    // False when a statement failed (and was reported).
+    bool LoadNewBongs();
+    // Builds, placed like new tickets, the open tickets at or below LastId that are not on the
+    // tab: a lower number committed after a higher one was read, or a ticket reopened elsewhere.
+    void LoadLateBongs();
     void ReloadBongs();
     void LoadReadyBongs();
 
@@ -149,7 +153,9 @@ private:
     void FormResize();
     void layoutTopBar();
     CardLayout::Settings layoutSettings() const;
-    void buildRows(TQuery &query, CardLayout::Cursor &cursor, bool open);
+    enum class Rows { Open, Late, Done }; // late rows leave LastId as it is
+    void buildRows(TQuery &query, CardLayout::Cursor &cursor, Rows rows);
+    void buildNewRows(const QStringList &select, Rows rows);
     void noteSkipped(const TicketRow &row);
     void closeGapAfter(CardList &list, size_t position, QPoint removed, CardLayout::Tab tab);
     bool changeStatus(CardList &list, CardArea *area, CardLayout::Tab tab, int number);
@@ -161,4 +167,5 @@ private:
     bool m_horizontal = false;
     Qt::WindowStates m_stateAtLastResize = Qt::WindowNoState;
     QSet<QString> m_skipped; // tickets already noted in the log as not shown
+    QSet<int> m_unshown; // open tickets whose picture could not be shown: not read again
 };

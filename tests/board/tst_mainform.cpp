@@ -236,8 +236,9 @@ private slots:
             f.add();
         TF_Mainform &b = f.start(boardSize);
         const int before = b.link.database().statementsSent();
-        b.ti_UpdateBongsTimer(); // nothing new: the health check and the count only
-        QCOMPARE(b.link.database().statementsSent(), before + 2);
+        // Nothing new: the health check, the count and the numbers of the open tickets.
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.link.database().statementsSent(), before + 3);
         for (int i = 0; i < 3; ++i)
             f.add();
         b.ti_UpdateBongsTimer();
@@ -294,6 +295,54 @@ private slots:
         QCOMPARE(log.count("\r\n"), 2);
         QVERIFY(log.contains("Bong 2 "));
         QVERIFY(log.contains("Bong 3 "));
+        // Not read again: the idle cycle reads no picture.
+        const int before = b.link.database().statementsSent();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.link.database().statementsSent(), before + 3);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
+    }
+
+    // An open ticket at or below LastId that is not on the tab comes with the next cycle, placed
+    // like a new ticket, and once.
+    void missingTicketsBelowLastId_data()
+    {
+        QTest::addColumn<bool>("reopened");
+        QTest::newRow("lower number committed late") << false;
+        QTest::newRow("reopened on another board") << true;
+    }
+
+    void missingTicketsBelowLastId()
+    {
+        QFETCH(bool, reopened);
+        BoardFixture f("[SKARM]\r\nNAMN=K\xf6k\r\n"); // Windows-1252
+        const QDateTime now = QDateTime::currentDateTime();
+        const int bar = f.pos->deviceNumber(u"Bar"_s);
+        f.pos->insertTicket(f.kitchen, 0, std::nullopt, now, BoardFixture::picture(300), 1);
+        if (reopened)
+            f.pos->insertTicket(f.kitchen, 1, 40, now, BoardFixture::picture(300), 2);
+        f.pos->insertTicket(f.kitchen, 0, std::nullopt, now, BoardFixture::picture(300), 4);
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
+
+        f.pos->insertTicket(bar, 0, std::nullopt, now, BoardFixture::picture(300), 3);
+        if (reopened) {
+            QSqlQuery other(f.posDb.handle());
+            QVERIFY(other.exec(u"UPDATE Tavlix SET Status = 0 WHERE ID = 2"_s));
+        } else {
+            f.pos->insertTicket(f.kitchen, 0, std::nullopt, now, BoardFixture::picture(300), 2);
+        }
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s, u"2"_s}));
+        QCOMPARE(f.places(b.MainList), (QList<QPoint> {{0, top(1)}, {0, top(2)}, {0, top(3)}}));
+        QCOMPARE(b.LastId, 4);
+        QCOMPARE(b.MainList[2]->Seconds, reopened ? 40 : 0);
+        const int before = b.link.database().statementsSent();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.link.database().statementsSent(), before + 3);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s, u"2"_s}));
+        QVERIFY(f.reports.isEmpty());
     }
 
     // The select of the incremental build fails in the database (the driver reads its rows when

@@ -4,10 +4,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-// A private ODBC configuration in a temporary folder: the SQLite ODBC driver and data sources
-// on SQLite files, chosen through ODBCSYSINI and ODBCINI for this process and its children.
-// The driver manager reads those two variables once per process, so there is one configuration
-// per test program: instance().
+// A private ODBC configuration in a temporary folder: the SQLite and PostgreSQL ODBC drivers and
+// data sources on SQLite files (or on a PostgreSQL server, PgFixture.h), chosen through ODBCSYSINI
+// and ODBCINI for this process and its children. The driver manager reads those two variables once
+// per process, so there is one configuration per test program: instance().
 class OdbcFixture
 {
 public:
@@ -24,7 +24,8 @@ private:
     OdbcFixture()
     {
         write(QStringLiteral("odbcinst.ini"),
-              "[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=" TAVLIX_SQLITE_ODBC_DRIVER "\n");
+              "[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=" TAVLIX_SQLITE_ODBC_DRIVER "\n\n"
+              "[PostgreSQL Unicode]\nDriver=" TAVLIX_PSQL_ODBC_DRIVER "\n");
         write(QStringLiteral("odbc.ini"), "");
         qputenv("ODBCSYSINI", QFile::encodeName(m_dir.path()));
         qputenv("ODBCINI", QFile::encodeName(iniPath()));
@@ -53,10 +54,22 @@ public:
     // UserFile names another one, the user's.
     QString addDataSource(const QString &dsn, bool noCreate = true, const QByteArray &extra = {})
     {
+        appendToIni(definition(dsn, noCreate, extra));
+        return dsn;
+    }
+
+    // A data source with the given lines ("Key=value\n" each).
+    QString addEntry(const QString &dsn, const QByteArray &lines)
+    {
+        appendToIni("[" + dsn.toUtf8() + "]\n" + lines + "\n");
+        return dsn;
+    }
+
+    void appendToIni(const QByteArray &text)
+    {
         QFile ini(iniPath());
         if (ini.open(QIODevice::Append))
-            ini.write(definition(dsn, noCreate, extra));
-        return dsn;
+            ini.write(text);
     }
 
     // A user file of its own while it lives, apart from the system file (ODBCINI is read at every
