@@ -2,6 +2,7 @@
 #include "controls/PixImageBox.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -251,6 +252,47 @@ private slots:
         QCOMPARE(downs.count(), 1);
         QVERIFY(!b.box->isDragging());
         QTest::mouseRelease(b.box->Image(), Qt::RightButton, {}, QPoint(50, 50));
+    }
+
+    // A press of any button, on the picture or beside it, focuses the box only when Focusable
+    // is on; OnMouseDown is raised either way.
+    void pressFocusesOnlyWhenFocusable_data()
+    {
+        QTest::addColumn<bool>("focusable");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("onPicture");
+        const std::pair<Qt::MouseButton, const char *> buttons[] = {
+            {Qt::LeftButton, "left"}, {Qt::RightButton, "right"}, {Qt::MiddleButton, "middle"}};
+        for (const bool focusable : {true, false})
+            for (const auto &[button, name] : buttons)
+                for (const bool onPicture : {true, false})
+                    QTest::addRow("%s %s %s", focusable ? "focusable" : "not focusable", name,
+                                  onPicture ? "on the picture" : "beside it")
+                        << focusable << button << onPicture;
+    }
+
+    void pressFocusesOnlyWhenFocusable()
+    {
+        QFETCH(bool, focusable);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, onPicture);
+        Box b(QSize(300, 280), QSize(100, 100));
+        auto *other = new QLineEdit(&b.window);
+        other->setGeometry(0, 282, 100, 18);
+        other->show();
+        b.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&b.window));
+        other->setFocus();
+        QVERIFY(other->hasFocus());
+        b.box->setFocusable(focusable);
+        QSignalSpy downs(b.box, &TPixImageBox::OnMouseDown);
+        QWidget *target = onPicture ? static_cast<QWidget *>(b.box->Image()) : b.box;
+        const QPoint at = onPicture ? QPoint(50, 50) : QPoint(5, 5);
+        QTest::mousePress(target, button, {}, at);
+        QCOMPARE(b.box->hasFocus(), focusable);
+        QCOMPARE(other->hasFocus(), !focusable);
+        QCOMPARE(downs.count(), 1);
+        QTest::mouseRelease(target, button, {}, at);
     }
 
     void clickBesideThePicture()
