@@ -304,16 +304,35 @@ private slots:
         QCOMPARE(clicks.first().first().value<QObject *>(), b.box);
     }
 
+    // An empty picture records 0 x 0 and the scale 100, raises nothing and lays nothing out:
+    // Image keeps its bounds, the view its scroll positions, and the box shows only its colour.
     void emptyPicture()
     {
-        Box b(QSize(300, 300), QSize(100, 100));
+        Box b(QSize(300, 300), QSize(400, 500));
+        b.box->setColor(Qt::cyan);
+        b.box->setImageScale(150);
+        b.box->setHorzPosition(120);
+        b.box->setVertPosition(200);
         const QRect bounds = b.box->Image()->geometry();
-        b.box->setImageScale(50);
+        QCOMPARE(bounds, QRect(-120, -200, 600, 750));
+        QSignalSpy options(b.box, &TPixImageBox::OnOptionsChange);
+
         b.box->Image()->setPicture(TPicture());
         b.box->PictureLoaded();
         QCOMPARE(b.box->pictureWidth(), 0);
+        QCOMPARE(b.box->pictureHeight(), 0);
         QCOMPARE(b.box->imageScale(), 100);
-        QVERIFY(b.box->Image()->geometry() != bounds); // stays where the 50 % layout put it
+        QCOMPARE(options.count(), 0);
+        QCOMPARE(b.box->Image()->geometry(), bounds);
+        QCOMPARE(b.box->horzPosition(), 120);
+        QCOMPARE(b.box->vertPosition(), 200);
+
+        const QImage shown = b.box->grab(QRect(QPoint(0, 0), b.box->viewSize())).toImage();
+        int other = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                other += shown.pixelColor(x, y) != QColor(Qt::cyan);
+        QCOMPARE(other, 0);
     }
 
     void iconIsConvertedAndScales()
