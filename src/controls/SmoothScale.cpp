@@ -9,6 +9,7 @@ SmoothScale::SmoothScale(QSize source, QSize target, const QRect &area)
         return;
     m_x = axis(source.width(), target.width(), m_area.left(), m_area.right() + 1);
     m_y = axis(source.height(), target.height(), m_area.top(), m_area.bottom() + 1);
+    m_acrossFirst = target.height() >= source.height();
     m_sourceRect = QRect(m_x.firstSource, m_y.firstSource, m_x.endSource - m_x.firstSource,
                          m_y.endSource - m_y.firstSource);
 }
@@ -73,6 +74,45 @@ SmoothScale::Axis SmoothScale::axis(int source, int target, int from, int to)
     return a;
 }
 
+namespace {
+
+// Values are the four bytes of each pixel (the unused fourth one too), so that the loops stay
+// simple enough for the compiler to vectorise.
+
+// One row of sums down a column of input rows: row k of the tap at input + k * stride.
+template<typename In>
+void sumDown(const In *input, std::size_t stride, std::size_t values, const int *weights, int count,
+             quint32 *out)
+{
+    std::fill(out, out + values, 0u);
+    for (int k = 0; k < count; ++k) {
+        const In *row = input + k * stride;
+        const quint32 w = weights[k];
+        for (std::size_t i = 0; i < values; ++i)
+            out[i] += row[i] * w;
+    }
+}
+
+// One row of sums across: each target pixel from the input pixels of its tap.
+template<typename In, typename Tap>
+void sumAcross(const In *input, int firstSource, const std::vector<Tap> &taps,
+               const std::vector<int> &weights, quint32 *out)
+{
+    for (const Tap &tap : taps) {
+        const In *pixel = input + 4 * std::size_t(tap.first - firstSource);
+        const int *weight = weights.data() + tap.weights;
+        quint32 sum[4] = {0, 0, 0, 0};
+        for (int k = 0; k < tap.count; ++k, pixel += 4) {
+            for (int c = 0; c < 4; ++c)
+                sum[c] += pixel[c] * quint32(weight[k]);
+        }
+        for (int c = 0; c < 4; ++c)
+            *out++ = sum[c];
+    }
+}
+
+} // namespace
+
 QImage SmoothScale::scaled(const QImage &part) const
 {
     if (m_area.isEmpty() || part.size() != m_sourceRect.size())
@@ -80,54 +120,48 @@ QImage SmoothScale::scaled(const QImage &part) const
     const QImage src = part.convertToFormat(QImage::Format_RGB32);
     const int w = m_area.width();
     const int h = m_area.height();
-    const std::size_t rowSize = std::size_t(w) * 3;
-
-    // Across first: each source row the part needs, stretched to the part's width, in
-    // weightOne times the channel values.
-    std::vector<quint32> across(std::size_t(m_sourceRect.height()) * rowSize);
-    for (int r = 0; r < m_sourceRect.height(); ++r) {
-        const auto *line = reinterpret_cast<const QRgb *>(src.constScanLine(r));
-        quint32 *out = across.data() + r * rowSize;
-        for (int x = 0; x < w; ++x) {
-            const Tap &tap = m_x.taps[x];
-            const QRgb *pixel = line + (tap.first - m_x.firstSource);
-            const int *weight = m_x.weights.data() + tap.weights;
-            quint32 red = 0;
-            quint32 green = 0;
-            quint32 blue = 0;
-            for (int k = 0; k < tap.count; ++k) {
-                red += quint32(qRed(pixel[k])) * weight[k];
-                green += quint32(qGreen(pixel[k])) * weight[k];
-                blue += quint32(qBlue(pixel[k])) * weight[k];
-            }
-            out[3 * x] = red;
-            out[3 * x + 1] = green;
-            out[3 * x + 2] = blue;
-        }
-    }
-
-    // Then down: each target row from the stretched source rows.
     QImage result(w, h, QImage::Format_RGB32);
     if (result.isNull())
         return result;
-    constexpr quint32 half = 1u << (2 * weightBits - 1);
-    std::vector<quint32> sum(rowSize);
-    for (int y = 0; y < h; ++y) {
-        const Tap &tap = m_y.taps[y];
-        const int *weight = m_y.weights.data() + tap.weights;
-        std::fill(sum.begin(), sum.end(), half);
-        for (int k = 0; k < tap.count; ++k) {
-            const quint32 *row = across.data() + (tap.first - m_y.firstSource + k) * rowSize;
-            const quint32 wk = weight[k];
-            for (std::size_t c = 0; c < rowSize; ++c)
-                sum[c] += row[c] * wk;
+    const std::size_t rowValues = std::size_t(w) * 4;
+    const std::size_t sourceValues = std::size_t(m_sourceRect.width()) * 4;
+    const auto sourceRow = [&](int y) {
+        return src.constScanLine(y - m_y.firstSource);
+    };
+    const std::size_t sourceStride = src.bytesPerLine();
+
+    // The pass across works pixel by pixel, the pass down on whole rows: across goes first
+    // only where it has fewer rows to work on, when enlarging down. The order follows the
+    // whole picture's scale alone, so every part is computed alike.
+    std::vector<quint32> sums(rowValues);
+    const auto put = [&](int y) {
+        // With the weights of each pass summing to weightOne, a sum shifted back is at most 255.
+        uchar *bytes = result.scanLine(y);
+        for (std::size_t i = 0; i < rowValues; ++i)
+            bytes[i] = uchar((sums[i] + (1u << (2 * weightBits - 1))) >> (2 * weightBits));
+        auto *line = reinterpret_cast<QRgb *>(bytes);
+        for (int x = 0; x < w; ++x)
+            line[x] |= 0xFF000000u;
+    };
+    if (m_acrossFirst) {
+        std::vector<quint32> across(std::size_t(m_sourceRect.height()) * rowValues);
+        for (int r = 0; r < m_sourceRect.height(); ++r)
+            sumAcross(src.constScanLine(r), m_x.firstSource, m_x.taps, m_x.weights,
+                      across.data() + r * rowValues);
+        for (int y = 0; y < h; ++y) {
+            const Tap &tap = m_y.taps[y];
+            sumDown(across.data() + (tap.first - m_y.firstSource) * rowValues, rowValues, rowValues,
+                    m_y.weights.data() + tap.weights, tap.count, sums.data());
+            put(y);
         }
-        auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const auto channel = [&](int c) {
-                return std::min<quint32>(255, sum[3 * x + c] >> (2 * weightBits));
-            };
-            line[x] = qRgb(channel(0), channel(1), channel(2));
+    } else {
+        std::vector<quint32> down(sourceValues);
+        for (int y = 0; y < h; ++y) {
+            const Tap &tap = m_y.taps[y];
+            sumDown(sourceRow(tap.first), sourceStride, sourceValues,
+                    m_y.weights.data() + tap.weights, tap.count, down.data());
+            sumAcross(down.data(), m_x.firstSource, m_x.taps, m_x.weights, sums.data());
+            put(y);
         }
     }
     return result;

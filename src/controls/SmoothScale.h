@@ -42,6 +42,7 @@ private:
     static Axis axis(int source, int target, int from, int to);
 
     QRect m_area;
+    bool m_acrossFirst = true;
     QRect m_sourceRect;
     Axis m_x;
     Axis m_y;
