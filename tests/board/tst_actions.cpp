@@ -15,7 +15,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QSize boardSize(1200, 800);
-constexpr int h = 257;
 
 TXiButton *buttonOf(const TBoxInfo &record)
 {
