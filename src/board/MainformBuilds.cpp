@@ -3,7 +3,6 @@
 #include "Mainform.h"
 #include "TicketPicture.h"
 #include "controls/Panel.h"
-#include "controls/PixGeometry.h"
 #include "pos/ErrorReport.h"
 
 using CardLayout::Cursor;
@@ -64,11 +63,9 @@ void TF_Mainform::buildRows(TQuery &q, Cursor &cursor, bool open)
             noteSkipped(row);
             continue;
         }
-        // The layout compares the picture's height as the card shows it, scaled to the card's
-        // width, with the row height.
-        const int shownHeight = PixGeometry::nearest(double(picture.image.height())
-                                                     * pa_Mall->width() / picture.image.width());
-        const CardLayout::Placement p = cursor.place(shownHeight);
+        // The layout compares the picture's height as the card shows it with the row height.
+        const CardLayout::Placement p =
+            cursor.place(shownPictureHeight(pa_Mall->width(), picture.image.size()));
         BuildCard(p.left, p.top, p.height, p.row, p.col, row, picture.image);
     }
     q.close();

@@ -26,6 +26,19 @@ void press(const TBoxInfo &record)
     QTest::mouseClick(buttonOf(record), Qt::LeftButton, {}, QPoint(17, 15));
 }
 
+// Whether a card's button can be seen and pressed: inside the visible part of its tab and the
+// topmost control at its centre.
+void verifyButtonInReach(TF_Mainform &b, CardArea *area, const TBoxInfo &record)
+{
+    TXiButton *button = buttonOf(record);
+    QWidget *view = area->viewport();
+    const QRect inView(button->mapTo(view, QPoint(0, 0)), button->size());
+    QVERIFY2(
+        view->rect().contains(inView),
+        qPrintable(u"card %1: button at %2,%3"_s.arg(record.Id).arg(inView.x()).arg(inView.y())));
+    QCOMPARE(b.childAt(button->mapTo(&b, button->rect().center())), button);
+}
+
 QVariantList row(TDatabase &db, int id)
 {
     QSqlQuery q(db.handle());
@@ -126,6 +139,62 @@ private slots:
         b.PanneKlockaTimer(back.Timer);
         QCOMPARE(back.ClockPanel->caption(), u"00:12"_s);
         QVERIFY(back.Timer->isActive());
+    }
+
+    // A tall card covers only its own rows and stays inside the area, so that no other card and
+    // no edge hides its "OK" button.
+    void tallCardsKeepTheirButtonInReach_data()
+    {
+        QTest::addColumn<bool>("horizontal");
+        QTest::addColumn<int>("rader");
+        QTest::addColumn<int>("inView"); // cards in the visible columns and rows
+        QTest::newRow("vertical, 3 rows") << false << 3 << 12;
+        QTest::newRow("vertical, 4 rows") << false << 4 << 15;
+        QTest::newRow("horizontal, 3 rows") << true << 3 << 11;
+        QTest::newRow("horizontal, 4 rows") << true << 4 << 15;
+    }
+
+    void tallCardsKeepTheirButtonInReach()
+    {
+        QFETCH(bool, horizontal);
+        QFETCH(int, rader);
+        QFETCH(int, inView);
+        BoardFixture f(u"[SKARM]\r\nRADER=%1\r\nHORIZONTAL=%2\r\n"_s.arg(rader)
+                           .arg(horizontal ? u"J"_s : u"N"_s)
+                           .toLatin1());
+        f.add(8000); // many rows high
+        f.add();
+        f.add(3000); // 1170 shown: more than four rows of 254 or 191
+        for (int i = 0; i < 13; ++i)
+            f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QWidget *view = b.sb_Main->viewport();
+        int checked = 0;
+        for (const auto &record : b.MainList) {
+            const QRect card = record->Panel->geometry();
+            if (card.right() >= view->width() || card.top() >= view->height())
+                continue; // beyond the visible columns and rows by design
+            verifyButtonInReach(b, b.sb_Main, *record);
+            if (QTest::currentTestFailed())
+                return;
+            ++checked;
+        }
+        QCOMPARE(checked, inView);
+        QVERIFY(b.MainList[0]->Panel->height() > 2 * b.MainList[1]->Panel->height());
+        for (const int id : {3, 1}) {
+            const int found = TF_Mainform::FindCard(b.MainList, id);
+            QVERIFY(found >= 0);
+            const TBoxInfo &record = *b.MainList[size_t(found)];
+            verifyButtonInReach(b, b.sb_Main, record);
+            if (QTest::currentTestFailed())
+                return;
+            // Pressed where the cook sees it: on whatever stands there.
+            const QPoint centre = buttonOf(record)->mapTo(&b, QPoint(17, 15));
+            QWidget *target = b.childAt(centre);
+            QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&b, centre));
+            QTRY_COMPARE(row(f.posDb, id).first(), 1);
+        }
+        QCOMPARE(b.MainList.size(), size_t(14));
     }
 
     void failingUpdateLosesNothing()

@@ -297,6 +297,41 @@ private slots:
         QVERIFY(log.contains("Bong 3 "));
     }
 
+    // A ticket is tall when the picture, at the scale its card shows it, is taller than a row.
+    void tallnessComparesTheShownHeight_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("cardHeight");
+        QTest::addColumn<int>("row");
+        // 225 / 576 = 0.3906 rounds down to 39 %: 652 × 0.39 = 254.3 fits one row.
+        QTest::newRow("rounded down") << QSize(576, 652) << 39 << 254 << h << 1;
+        // 225 / 600 = 0.375 rounds to 38 %: 675 × 0.38 = 256.5 shows 256, taller than a row.
+        QTest::newRow("rounded up") << QSize(600, 675) << 38 << 256 << 256 << 2;
+    }
+
+    void tallnessComparesTheShownHeight()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(int, scale);
+        QFETCH(int, shown);
+        QFETCH(int, cardHeight);
+        QFETCH(int, row);
+        BoardFixture f;
+        QImage image(picture, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        f.addBytes(bmpBytes(image, 1));
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        const TBoxInfo &card = *b.MainList[0];
+        QCOMPARE(card.ImageBox->imageScale(), scale);
+        QCOMPARE(card.ImageBox->Image()->height(), shown);
+        QCOMPARE(card.Panel->height(), cardHeight);
+        QCOMPARE(card.Row, row);
+        QCOMPARE(b.MainList[1]->Panel->pos(), QPoint(0, top(row + 1)));
+    }
+
     // The select of the incremental build fails in the database (the driver reads its rows when
     // it runs the statement): the cards already on the board stay, the cycle goes on.
     void databaseErrorMidBuild()
@@ -324,13 +359,13 @@ private slots:
     void tallTicketsInTheVerticalOrder()
     {
         BoardFixture f;
-        // Shown at 225 / 576: 1000 → 391 (1.5 rows), 300 → 117, 2000 → 781 (3 rows).
+        // Shown at 39 %: 1000 → 390 (1.5 rows), 300 → 117, 2000 → 780 (3 rows).
         f.add(1000);
         f.add(300);
         f.add(2000);
         f.add(2000);
         TF_Mainform &b = f.start(boardSize);
-        QCOMPARE(b.MainList[0]->Panel->height(), 391);
+        QCOMPARE(b.MainList[0]->Panel->height(), 390);
         QCOMPARE(b.MainList[0]->Row, 2);
         QCOMPARE(b.MainList[1]->Panel->pos(), QPoint(0, top(3)));
         QCOMPARE(b.MainList[2]->Panel->pos(), QPoint(227, top(1)));
