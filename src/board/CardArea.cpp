@@ -67,4 +67,5 @@ void CardArea::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
     applyExtent();
+    emit resized();
 }

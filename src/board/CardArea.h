@@ -25,6 +25,9 @@ public:
     void extend(const QRect &card);
     void updateExtent();
 
+signals:
+    void resized();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 

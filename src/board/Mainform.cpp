@@ -127,6 +127,8 @@ void TF_Mainform::createControls()
     im_Sharp->setPixmap(sharp);
     im_Sharp->resize(100, 15);
     im_Sharp->hide();
+    // The page's layout sizes the area after the window's own resize has been handled.
+    connect(sb_Main, &CardArea::resized, this, &TF_Mainform::centreSharp);
 
     // The templates: never shown, copied by every card.
     QWidget *templates = sb_Main->canvas();
@@ -199,6 +201,10 @@ void TF_Mainform::layoutTopBar()
     pa_Top->setGeometry(0, 0, width(), 36);
     pa_Hoger->move(width() - 344, 0);
     PageControl1->setGeometry(0, 36, width(), std::max(0, height() - 36));
+}
+
+void TF_Mainform::centreSharp()
+{
     im_Sharp->move((sb_Main->width() - im_Sharp->width()) / 2,
                    (sb_Main->height() - im_Sharp->height()) / 2);
     im_Sharp->lower();

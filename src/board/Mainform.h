@@ -153,6 +153,7 @@ private:
     void FormClose();
     void FormResize();
     void layoutTopBar();
+    void centreSharp();
     CardLayout::Settings layoutSettings() const;
     void buildRows(TQuery &query, CardLayout::Cursor &cursor, bool open);
     void noteSkipped(const TicketRow &row);

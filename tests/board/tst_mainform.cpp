@@ -89,6 +89,17 @@ private slots:
         QCOMPARE(b.im_Sharp->size(), QSize(100, 15));
     }
 
+    // The picture stays centred in the area whatever gives the area its size.
+    void sharpFollowsTheArea()
+    {
+        BoardFixture f;
+        TF_Mainform &b = f.start(boardSize, {u"/sharp"_s});
+        QCOMPARE(b.im_Sharp->geometry(), QRect((1178 - 100) / 2, (764 - 15) / 2, 100, 15));
+        b.sb_Main->resize(600, 401); // the area alone, not the window
+        QCOMPARE(b.im_Sharp->geometry(), QRect(250, 193, 100, 15));
+        QCOMPARE(b.size(), boardSize);
+    }
+
     void placementFromSharedSettings_data()
     {
         QTest::addColumn<QByteArray>("settings");
