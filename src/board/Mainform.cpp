@@ -177,8 +177,7 @@ void TF_Mainform::LoadBoardSettings()
     m_namn = s.namn;
     m_rader = s.rader;
     m_limits = {s.gronsek, s.gulsek, s.rodsek};
-    // A refresh period below one second would query the database without pause.
-    ti_UpdateBongs.setInterval(std::max(1000, s.updateMs));
+    ti_UpdateBongs.setInterval(s.updateMs);
     m_repaint = s.repaint;
     m_horizontal = s.horizontal;
     if (m_horizontal) {

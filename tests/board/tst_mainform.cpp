@@ -12,6 +12,8 @@
 #include <QTabBar>
 #include <QTest>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -198,6 +200,15 @@ private slots:
         TF_Mainform &b = f.start(boardSize);
         QCOMPARE(b.ti_UpdateBongs.interval(), 1000);
         QCOMPARE(b.MainList.size(), size_t(2)); // rows and width below 1 count as 1
+    }
+
+    void longestRefreshPeriod()
+    {
+        BoardFixture f("[SKARM]\r\nUPDATE=3000000\r\n");
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(b.ti_UpdateBongs.interval(), std::numeric_limits<int>::max());
+        QVERIFY(b.ti_UpdateBongs.isActive());
     }
 
     void fullBuildInNumberOrder()
