@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPointer>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -195,6 +196,78 @@ private slots:
             QTRY_COMPARE(row(f.posDb, id).first(), 1);
         }
         QCOMPARE(b.MainList.size(), size_t(14));
+    }
+
+    void xOnTheSecondOfFourDoneCards()
+    {
+        BoardFixture f;
+        for (int i = 0; i < 4; ++i)
+            f.add(300, 1, 100 + i);
+        f.add(); // ticket 5, open
+        TF_Mainform &b = f.start(boardSize);
+        b.PageControl1->setCurrentIndex(1);
+        QCOMPARE(b.ReadyList.size(), size_t(4));
+        const QList<QPoint> before = f.places(b.ReadyList);
+        press(*b.ReadyList[1]);
+        QTRY_COMPARE(b.ReadyList.size(), size_t(3));
+        QCOMPARE(f.ids(b.ReadyList), (QList<QString> {u"1"_s, u"3"_s, u"4"_s}));
+        // The gap closes: cards 3 and 4 take the places of cards 2 and 3.
+        QCOMPARE(f.places(b.ReadyList), (QList<QPoint> {before[0], before[1], before[2]}));
+        for (size_t i = 0; i < 3; ++i) {
+            QCOMPARE(b.ReadyList[i]->Left, before[qsizetype(i)].x());
+            QCOMPARE(b.ReadyList[i]->Top, before[qsizetype(i)].y());
+        }
+        QVERIFY(b.sb_Ready->isVisible());
+        QCOMPARE(row(f.posDb, 2), (QVariantList {0, 101}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"2"_s, u"5"_s}));
+    }
+
+    // The card of a scheduled action is gone when its timer fires (its tab was rebuilt in the
+    // meantime): nothing happens, and the tab is shown again.
+    void actionWithoutItsCard()
+    {
+        BoardFixture f("[SKARM]\r\nREPAINT=J\r\n");
+        f.add();
+        f.add();
+        f.add();
+        f.add(300, 1, 754);
+        f.add(300, 1, 30);
+        TF_Mainform &b = f.start(boardSize);
+        TQuery other(f.posDb); // another board finishes ticket 2, a third reopens ticket 4
+        other.setLines({u"Update Tavlix Set Status = 1, "_s, u"Sekunder =20"_s, u"where ID=2"_s});
+
+        press(*b.MainList[1]); // "OK" on ticket 2
+        other.execSql();
+        b.ti_UpdateBongsTimer(); // rebuilt before the press takes effect
+        const QList<QPoint> open = f.places(b.MainList);
+        const int sent = b.link.database().statementsSent();
+        QTRY_VERIFY(!b.ti_ReArrange.isActive());
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s}));
+        QCOMPARE(f.places(b.MainList), open);
+        QCOMPARE(b.layoutState.mainSlots, 2);
+        QCOMPARE(b.link.database().statementsSent(), sent);
+        QCOMPARE(row(f.posDb, 2), (QVariantList {1, 20}));
+        QVERIFY(b.sb_Main->isVisible());
+
+        b.PageControl1->setCurrentIndex(1);
+        const QPointer<TPanel> first = b.ReadyList[0]->Panel;
+        press(*b.ReadyList[1]); // "X" on ticket 4
+        other.setLines({u"Update Tavlix Set Status = 0 "_s, u"where ID=4"_s});
+        other.execSql();
+        b.PageControl1->setCurrentIndex(0);
+        b.PageControl1->setCurrentIndex(1); // "Klara" built anew
+        QVERIFY(first.isNull());
+        const QList<QPoint> done = f.places(b.ReadyList);
+        const QPointer<TPanel> openCard = b.MainList[0]->Panel;
+        const int sentThen = b.link.database().statementsSent();
+        QTRY_VERIFY(!b.ti_ReArrangeReady.isActive());
+        QCOMPARE(f.ids(b.ReadyList), (QList<QString> {u"2"_s, u"5"_s}));
+        QCOMPARE(f.places(b.ReadyList), done);
+        QVERIFY(!openCard.isNull()); // "Pågående" not rebuilt
+        QCOMPARE(b.link.database().statementsSent(), sentThen);
+        QVERIFY(b.sb_Ready->isVisible());
+        QCOMPARE(row(f.posDb, 2), (QVariantList {1, 20}));
+        QVERIFY(f.reports.isEmpty());
     }
 
     void failingUpdateLosesNothing()

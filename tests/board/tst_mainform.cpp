@@ -319,6 +319,32 @@ private slots:
         QVERIFY(log.contains("Bong 3 "));
     }
 
+    // Horizontal order: a damaged picture leaves its cell empty; on a cell covered by a tall card
+    // above, it first moves past that cell, as a card would.
+    void damagedPictureInTheHorizontalOrder()
+    {
+        BoardFixture f("[SKARM]\r\nHORIZONTAL=J\r\n");
+        const QByteArray damaged = BoardFixture::picture(300).left(200);
+        f.add(); // (0, 1)
+        f.add(1000); // (1, 1), 390 shown: covers (1, 2)
+        f.addBytes(damaged); // (2, 1) stays empty
+        f.add(); // (3, 1)
+        f.add(); // (0, 2)
+        f.addBytes(damaged); // (1, 2) is covered: (2, 2) stays empty
+        f.add(); // (3, 2)
+        f.add(); // (0, 3)
+        TF_Mainform &b = f.start(QSize(22 + 4 * 230, 800)); // four columns
+        QCOMPARE(f.ids(b.MainList),
+                 (QList<QString> {u"1"_s, u"2"_s, u"4"_s, u"5"_s, u"7"_s, u"8"_s}));
+        QCOMPARE(
+            f.places(b.MainList),
+            (QList<QPoint> {{0, 0}, {230, 0}, {690, 0}, {0, top(2)}, {690, top(2)}, {0, top(3)}}));
+        QCOMPARE(b.MainList[4]->Col, 3);
+        QCOMPARE(b.layoutState.mainSlots, 9);
+        QCOMPARE(b.layoutState.nextRow, 3);
+        QCOMPARE(b.layoutState.nextCol, 1);
+    }
+
     // A ticket is tall when the picture, at the scale its card shows it, is taller than a row.
     void tallnessComparesTheShownHeight_data()
     {
@@ -437,10 +463,16 @@ private slots:
         b.PanneKlockaTimer(young.Timer);
         QCOMPARE(young.ClockPanel->caption(), u"00:01"_s);
         QCOMPARE(young.FootPanel->color(), green);
-        // A tick whose card is gone does nothing.
+        // A tick that arrives for a card already removed counts on no other card.
+        const int gone = tagOf(late.Panel);
+        b.discardCard(b.MainList, 0);
         QTimer stray;
-        setTag(&stray, 99);
+        setTag(&stray, gone);
         b.PanneKlockaTimer(&stray);
+        QCOMPARE(b.MainList.size(), size_t(1));
+        QCOMPARE(young.Seconds, 60);
+        QCOMPARE(young.ClockPanel->caption(), u"00:01"_s);
+        QCOMPARE(young.FootPanel->color(), green);
     }
 
     void ageColourRule_data()
