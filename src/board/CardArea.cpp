@@ -28,6 +28,11 @@ void CardArea::setVertBarVisible(bool on)
     applyExtent();
 }
 
+int CardArea::cardsHeight() const
+{
+    return height() - (m_horz ? horizontalScrollBar()->sizeHint().height() : 0);
+}
+
 int CardArea::horzPosition() const
 {
     return horizontalScrollBar()->value();

@@ -97,7 +97,7 @@ void TF_Mainform::LoadBongs()
         if (count(q, S::countOpen(m_namn)) > 0) {
             sb_Main->hide();
             select(q, S::selectOpen(m_namn));
-            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(),
+            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(),
                           MainGrid, &layoutState);
             cursor.startFull();
             buildRows(q, cursor, true);
@@ -115,7 +115,7 @@ void TF_Mainform::LoadNewBongs()
     TQuery &q = link.qu_Slask;
     try {
         if (count(q, S::countNewOpen(m_namn, LastId)) > 0) {
-            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(),
+            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(),
                           MainGrid, &layoutState);
             cursor.startIncremental();
             // The area is not hidden here: showing it again would walk every card on the tab,
@@ -148,7 +148,7 @@ void TF_Mainform::LoadReadyBongs()
         if (count(q, S::countDone(m_namn)) > 0) {
             sb_Ready->hide();
             select(q, S::selectDone(m_namn));
-            Cursor cursor(Tab::Ready, layoutSettings(), sb_Ready->width(), sb_Ready->height(),
+            Cursor cursor(Tab::Ready, layoutSettings(), sb_Ready->width(), sb_Ready->cardsHeight(),
                           ReadyGrid, nullptr);
             cursor.startFull();
             buildRows(q, cursor, false);

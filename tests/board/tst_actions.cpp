@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -220,6 +221,34 @@ private slots:
         QVERIFY(b.sb_Ready->isVisible());
         QCOMPARE(row(f.posDb, 2), (QVariantList {0, 101}));
         QCOMPARE(f.ids(b.MainList), (QList<QString> {u"2"_s, u"5"_s}));
+    }
+
+    // More done cards than the tab shows side by side: the scroll bar that appears under them
+    // leaves every footer of the bottom row in view.
+    void doneCardsAboveTheScrollBar()
+    {
+        BoardFixture f;
+        for (int i = 0; i < 20; ++i)
+            f.add(300, 1, 100);
+        TF_Mainform &b = f.start(boardSize);
+        b.PageControl1->setCurrentIndex(1);
+        QTRY_VERIFY(b.sb_Ready->horizontalScrollBar()->isVisible());
+        QWidget *view = b.sb_Ready->viewport();
+        int checked = 0;
+        for (const auto &record : b.ReadyList) {
+            if (record->Panel->geometry().right() >= view->width())
+                continue; // scrolled to
+            verifyButtonInReach(b, b.sb_Ready, *record);
+            if (QTest::currentTestFailed())
+                return;
+            ++checked;
+        }
+        QCOMPARE(checked, 15);
+        const TBoxInfo &bottom = *b.ReadyList[2];
+        const QPoint centre = buttonOf(bottom)->mapTo(&b, QPoint(17, 15));
+        QWidget *target = b.childAt(centre);
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&b, centre));
+        QTRY_COMPARE(row(f.posDb, 3).first(), 0);
     }
 
     // The card of a scheduled action is gone when its timer fires (its tab was rebuilt in the
