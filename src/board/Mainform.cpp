@@ -127,6 +127,8 @@ void TF_Mainform::createControls()
     im_Sharp->setPixmap(sharp);
     im_Sharp->resize(100, 15);
     im_Sharp->hide();
+    // The page's layout sizes the area after the window's own resize has been handled.
+    connect(sb_Main, &CardArea::resized, this, &TF_Mainform::centreSharp);
 
     // The templates: never shown, copied by every card.
     QWidget *templates = sb_Main->canvas();
@@ -175,8 +177,7 @@ void TF_Mainform::LoadBoardSettings()
     m_namn = s.namn;
     m_rader = s.rader;
     m_limits = {s.gronsek, s.gulsek, s.rodsek};
-    // A refresh period below one second would query the database without pause.
-    ti_UpdateBongs.setInterval(std::max(1000, s.updateMs));
+    ti_UpdateBongs.setInterval(s.updateMs);
     m_repaint = s.repaint;
     m_horizontal = s.horizontal;
     if (m_horizontal) {
@@ -199,6 +200,10 @@ void TF_Mainform::layoutTopBar()
     pa_Top->setGeometry(0, 0, width(), 36);
     pa_Hoger->move(width() - 344, 0);
     PageControl1->setGeometry(0, 36, width(), std::max(0, height() - 36));
+}
+
+void TF_Mainform::centreSharp()
+{
     im_Sharp->move((sb_Main->width() - im_Sharp->width()) / 2,
                    (sb_Main->height() - im_Sharp->height()) / 2);
     im_Sharp->lower();

@@ -54,6 +54,11 @@ using CardList = std::vector<std::unique_ptr<TBoxInfo>>;
 int tagOf(const QObject *object);
 void setTag(QObject *object, int tag);
 
+// The scale, in percent, at which a card shows a picture: the card's width over the picture's,
+// rounded. The layout compares the picture's height at this scale with the row height.
+int cardImageScale(int cardWidth, int pictureWidth);
+int shownPictureHeight(int cardWidth, QSize picture);
+
 class TF_Mainform : public QWidget
 {
     Q_OBJECT
@@ -152,6 +157,7 @@ private:
     void FormClose();
     void FormResize();
     void layoutTopBar();
+    void centreSharp();
     CardLayout::Settings layoutSettings() const;
     enum class Rows { Open, Late, Done }; // late rows leave LastId as it is
     void buildRows(TQuery &query, CardLayout::Cursor &cursor, Rows rows);

@@ -77,8 +77,8 @@ void TF_Mainform::closeGapAfter(CardList &list, size_t position, QPoint removed,
         return;
     }
     const CardLayout::Settings s = layoutSettings();
-    const QPoint cell =
-        CardLayout::cellOf(freed, Tab::Main, s, CardLayout::rowHeight(sb_Main->height(), s.rader));
+    const QPoint cell = CardLayout::cellOf(freed, Tab::Main, s,
+                                           CardLayout::rowHeight(sb_Main->cardsHeight(), s.rader));
     layoutState.nextRow = cell.y();
     if (m_horizontal)
         layoutState.nextCol = cell.x();

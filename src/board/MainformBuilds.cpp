@@ -3,7 +3,6 @@
 #include "Mainform.h"
 #include "TicketPicture.h"
 #include "controls/Panel.h"
-#include "controls/PixGeometry.h"
 #include "pos/ErrorReport.h"
 
 using CardLayout::Cursor;
@@ -67,11 +66,9 @@ void TF_Mainform::buildRows(TQuery &q, Cursor &cursor, Rows rows)
                 m_unshown.insert(row.number);
             continue;
         }
-        // The layout compares the picture's height as the card shows it, scaled to the card's
-        // width, with the row height.
-        const int shownHeight = PixGeometry::nearest(double(picture.image.height())
-                                                     * pa_Mall->width() / picture.image.width());
-        const CardLayout::Placement p = cursor.place(shownHeight);
+        // The layout compares the picture's height as the card shows it with the row height.
+        const CardLayout::Placement p =
+            cursor.place(shownPictureHeight(pa_Mall->width(), picture.image.size()));
         BuildCard(p.left, p.top, p.height, p.row, p.col, row, picture.image);
     }
     q.close();
@@ -103,7 +100,7 @@ void TF_Mainform::LoadBongs()
         if (count(q, S::countOpen(m_namn)) > 0) {
             sb_Main->hide();
             select(q, S::selectOpen(m_namn));
-            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(),
+            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(),
                           MainGrid, &layoutState);
             cursor.startFull();
             buildRows(q, cursor, Rows::Open);
@@ -132,8 +129,8 @@ bool TF_Mainform::LoadNewBongs()
 
 void TF_Mainform::buildNewRows(const QStringList &statement, Rows rows)
 {
-    Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(), MainGrid,
-                  &layoutState);
+    Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(),
+                  MainGrid, &layoutState);
     cursor.startIncremental();
     // The area is not hidden here: showing it again would walk every card on the tab, and the
     // new cards appear together anyway, in the one repaint after this handler.
@@ -185,7 +182,7 @@ void TF_Mainform::LoadReadyBongs()
         if (count(q, S::countDone(m_namn)) > 0) {
             sb_Ready->hide();
             select(q, S::selectDone(m_namn));
-            Cursor cursor(Tab::Ready, layoutSettings(), sb_Ready->width(), sb_Ready->height(),
+            Cursor cursor(Tab::Ready, layoutSettings(), sb_Ready->width(), sb_Ready->cardsHeight(),
                           ReadyGrid, nullptr);
             cursor.startFull();
             buildRows(q, cursor, Rows::Done);

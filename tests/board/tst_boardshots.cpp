@@ -1,5 +1,6 @@
 // Renders the board with a dozen tickets of mixed ages and heights, in both orders, to PNG files
-// under the build directory (boardshots/), so that a person can look at them.
+// under the build directory (boardshots/), so that a person can look at them; once more with a
+// very long first ticket, whose card must keep its footer in view.
 #include "BoardFixture.h"
 #include "TicketRenderer.h"
 
@@ -15,21 +16,30 @@ private slots:
     {
         QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<QString>("file");
-        QTest::newRow("vertical") << QByteArray() << QStringLiteral("board-vertical.png");
-        QTest::newRow("horizontal")
-            << QByteArray("[SKARM]\r\nHORIZONTAL=J\r\n") << QStringLiteral("board-horizontal.png");
+        QTest::addColumn<int>("extraLines"); // added to the first ticket
+        const QByteArray horizontal("[SKARM]\r\nHORIZONTAL=J\r\n");
+        QTest::newRow("vertical") << QByteArray() << QStringLiteral("board-vertical.png") << 0;
+        QTest::newRow("horizontal") << horizontal << QStringLiteral("board-horizontal.png") << 0;
+        QTest::newRow("vertical, tall")
+            << QByteArray() << QStringLiteral("board-vertical-tall.png") << 120;
+        QTest::newRow("horizontal, tall")
+            << horizontal << QStringLiteral("board-horizontal-tall.png") << 120;
     }
 
     void orders()
     {
         QFETCH(QByteArray, settings);
         QFETCH(QString, file);
+        QFETCH(int, extraLines);
         BoardFixture f(settings);
         QRandomGenerator random(11);
         const int ages[] = {20, 290, 700, 1300, 60, 510, 1100, 5, 400, 950, 2000, 130};
         for (int i = 0; i < 12; ++i) {
             const int id = f.pos->nextId();
-            const QImage ticket = renderTicket(randomTicket(id, QStringLiteral("Kök"), random));
+            KitchenTicket kitchenTicket = randomTicket(id, QStringLiteral("Kök"), random);
+            for (int line = 0; i == 0 && line < extraLines; ++line)
+                kitchenTicket.lines.append(QStringLiteral("%1 x Pannkakor").arg(line + 1));
+            const QImage ticket = renderTicket(kitchenTicket);
             f.pos->insertTicket(f.kitchen, 0, std::nullopt,
                                 QDateTime::currentDateTime().addSecs(-ages[i]),
                                 bmpBytes(ticket, i % 2 ? 24 : 1), id);

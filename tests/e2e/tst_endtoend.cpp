@@ -22,10 +22,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The board on a 1920 × 1080 screen: its pages start 8 pixels under the top bar's bottom edge,
-// 1052 high, so rows are 350 high with 1 pixel between them.
-constexpr int pageTop = 36 - 8;
-constexpr int rowH = 350;
+// The board on a 1920 × 1080 screen: its pages start at the top bar's bottom edge, 1044 high,
+// so rows are 348 high with 1 pixel between them.
+constexpr int pageTop = 36;
+constexpr int rowH = 348;
 
 QPoint footer(int column, int row)
 {
