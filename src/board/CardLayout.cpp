@@ -140,8 +140,10 @@ Placement Cursor::place(int pictureHeight)
         return p;
     }
 
-    if (m_grid.at(m_x, m_q))
-        advanceHorizontal(); // checked once: the cell reached is not checked again
+    // Every covered cell is passed over, so no card lies on the lower part (and footer) of a tall
+    // card standing beside another tall card.
+    while (m_grid.at(m_x, m_q))
+        advanceHorizontal();
     p.top = rowTop(m_q, m_h);
     p.left = columnLeft(m_x, m_tab, m_settings);
     const Tall tall = tallTicket(m_h, pictureHeight, m_q, m_settings.rader);
@@ -173,7 +175,7 @@ void Cursor::skip()
         }
         return;
     }
-    if (m_grid.at(m_x, m_q))
+    while (m_grid.at(m_x, m_q))
         advanceHorizontal();
     advanceHorizontal();
     if (m_main) {
