@@ -36,8 +36,19 @@ public:
         m_wm.start();
         if (!m_wm.waitForStarted(10000))
             return false;
-        QTest::qWait(500); // the window manager takes over the screen
-        return m_wm.state() == QProcess::Running;
+        // A window mapped while the window manager is still starting can stay unmapped.
+        return waitFor([this] { return windowManagerReady(); }, 10000)
+            && m_wm.state() == QProcess::Running;
+    }
+
+    // The root window names the window manager's check window, and that window exists.
+    bool windowManagerReady() const
+    {
+        const QString root = xprop({QStringLiteral("-root"), wmCheck()});
+        const qsizetype at = root.lastIndexOf(QStringLiteral("0x"));
+        if (at < 0)
+            return false;
+        return !xprop({QStringLiteral("-id"), root.mid(at), wmCheck()}).isEmpty();
     }
 
     ~XSession()
@@ -64,12 +75,12 @@ public:
 
     QString xdotool(const QStringList &arguments) const
     {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(QStringLiteral(TAVLIX_XDOTOOL), arguments);
-        p.waitForFinished(10000);
-        return p.exitCode() == 0 ? QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed()
-                                 : QString();
+        return run(QStringLiteral(TAVLIX_XDOTOOL), arguments);
+    }
+
+    QString xprop(const QStringList &arguments) const
+    {
+        return run(QStringLiteral(TAVLIX_XPROP), arguments);
     }
 
     void click(QPoint at) const
@@ -139,6 +150,20 @@ public:
     }
 
 private:
+    static QString wmCheck() { return QStringLiteral("_NET_SUPPORTING_WM_CHECK"); }
+
+    // A tool's output, or empty when it failed.
+    QString run(const QString &program, const QStringList &arguments) const
+    {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(program, arguments);
+        p.waitForFinished(10000);
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+            ? QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed()
+            : QString();
+    }
+
     QString m_display;
     QProcess m_xvfb;
     QProcess m_wm;
