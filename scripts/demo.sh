@@ -47,20 +47,22 @@ board_window_mapped() {
 headless=0
 if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
     headless=1
-    display=99
-    while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-    export DISPLAY=":$display"
-    Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and names it once it accepts connections.
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
     pids+=($!)
-    if ! wait_for 300 xdotool getdisplaygeometry >/dev/null 2>&1; then
-        echo "demo: error: the virtual X server (Xvfb) did not start on $DISPLAY" >&2
+    if ! wait_for 300 grep -q '[0-9]' "$number"; then
+        echo "demo: error: the virtual X server (Xvfb) did not start" >&2
         exit 1
     fi
+    export DISPLAY=":$(tr -dc 0-9 <"$number")"
+    rm -f "$number"
     openbox >/dev/null 2>&1 &
-    pids+=($!)
+    wm=$!
+    pids+=($wm)
     # A window mapped while openbox is still starting can stay unmapped: start the board only
     # once the window manager has taken the screen.
-    if ! wait_for 300 window_manager_ready; then
+    if ! wait_for 300 window_manager_ready || ! kill -0 "$wm" 2>/dev/null; then
         echo "demo: error: the window manager (openbox) did not start on $DISPLAY" >&2
         exit 1
     fi

@@ -13,22 +13,26 @@ class XSession
 public:
     bool start()
     {
-        int n = 90;
-        while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
-            ++n;
-        m_display = QStringLiteral(":%1").arg(n);
+        // Xvfb picks a free display itself and names it once it accepts connections.
         m_xvfb.setProgram(QStringLiteral(TAVLIX_XVFB));
-        m_xvfb.setArguments({m_display, QStringLiteral("-screen"), QStringLiteral("0"),
+        m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
+                             QStringLiteral("-screen"), QStringLiteral("0"),
                              QStringLiteral("1920x1080x24"), QStringLiteral("-nolisten"),
                              QStringLiteral("tcp")});
         m_xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_xvfb.setStandardOutputFile(QProcess::nullDevice());
         m_xvfb.start();
         if (!m_xvfb.waitForStarted(10000))
             return false;
-        if (!waitFor([this] { return !xdotool({QStringLiteral("getdisplaygeometry")}).isEmpty(); },
-                     10000))
+        QByteArray number;
+        if (!waitFor(
+                [this, &number] {
+                    number += m_xvfb.readAllStandardOutput();
+                    return number.contains('\n') || m_xvfb.state() != QProcess::Running;
+                },
+                10000)
+            || m_xvfb.state() != QProcess::Running)
             return false;
+        m_display = u':' + QString::fromLatin1(number.trimmed());
         m_wm.setProgram(QStringLiteral(TAVLIX_OPENBOX));
         m_wm.setProcessEnvironment(environment());
         m_wm.setStandardOutputFile(QProcess::nullDevice());
