@@ -6,7 +6,7 @@ packages=(
     cmake g++ ninja-build
     qt6-base-dev qt6-base-dev-tools libqt6sql6-odbc
     unixodbc-dev odbcinst libsqliteodbc postgresql odbc-postgresql
-    xvfb xfonts-base x11-xkb-utils xkb-data xdotool openbox fonts-liberation valgrind
+    xvfb xfonts-base x11-xkb-utils x11-utils xkb-data xdotool openbox fonts-liberation valgrind
 )
 
 missing=()

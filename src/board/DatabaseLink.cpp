@@ -165,7 +165,7 @@ bool DatabaseLink::ConnectWithRetry()
 
     LogError(*second);
     status(QStringLiteral("Ej kontakt med databasen"));
-    hooks.wait.handleEvents();
+    hooks.wait.handleEvents(0);
     WaitResponsive(10 * secondMs, hooks.wait);
     if (!attempt())
         return true;
@@ -174,7 +174,7 @@ bool DatabaseLink::ConnectWithRetry()
     m_countdown = 30;
     ti_SQLForsok.setInterval(secondMs);
     ti_SQLForsok.start();
-    hooks.wait.handleEvents();
+    hooks.wait.handleEvents(0);
     WaitResponsive(30 * secondMs, hooks.wait);
     const bool connected = !attempt();
     ti_SQLForsok.stop();

@@ -64,7 +64,7 @@ struct LinkFixture
             ++ends;
         };
         link.hooks.wait = {[this] { return now; },
-                           [this] {
+                           [this](qint64) {
                                now += 1000;
                                if (link.ti_SQLForsok.isActive())
                                    link.ti_SQLForsokTimer();

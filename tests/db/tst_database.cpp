@@ -8,6 +8,7 @@
 #include "pos/IniFile.h"
 #include "pos/TavlixError.h"
 
+#include <QDir>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -66,12 +67,19 @@ private slots:
                                              << "Data source name not found";
         QTest::newRow("database away") << "Borta"
                                        << "connect failed";
+        // Without the check the driver manager would hand "DSN=" to the SQLite driver, which
+        // opens a database file of that name in the working directory.
+        QTest::newRow("no data source name") << ""
+                                             << "No data source name";
+        QTest::newRow("blank data source name") << "  "
+                                                << "No data source name";
     }
 
     void openFailures()
     {
         QFETCH(QString, dsn);
         QFETCH(QString, fragment);
+        const QStringList filesBefore = QDir::current().entryList(QDir::Files);
         TDatabase db;
         db.setAliasName(dsn);
         try {
@@ -80,6 +88,7 @@ private slots:
         } catch (const TavlixError &e) {
             QVERIFY2(e.message().contains(fragment, Qt::CaseInsensitive), qPrintable(e.message()));
         }
+        QCOMPARE(QDir::current().entryList(QDir::Files), filesBefore);
     }
 
     void statementObject()
