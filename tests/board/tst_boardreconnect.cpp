@@ -46,7 +46,7 @@ private slots:
         qint64 now = 0;
         bool refreshDuringWait = false;
         b.link.hooks.wait = {[&now] { return now; },
-                             [&] {
+                             [&](qint64) {
                                  now += 1000;
                                  refreshDuringWait |= b.ti_UpdateBongs.isActive();
                                  QCoreApplication::processEvents();
