@@ -137,6 +137,10 @@ public:
     void bu_InstallningarClick();
     void bu_stangClick();
 
+signals:
+    // For the keyboard (BoardAids.h).
+    void bongDone(int number, const QString &id, int seconds);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
