@@ -2,8 +2,13 @@
 
 #include "BumpBar.h"
 #include "Mainform.h"
+#include "NewTicketHighlight.h"
+#include "settings/BoardSettings.h"
+#include "settings/NewTicketSettings.h"
 
 void installBoardAids(TF_Mainform &board)
 {
     new BumpBar(board);
+    const NewTicketSignal signal = readNewTicketSignal(boardSettingsPath());
+    new NewTicketHighlight(board, signal.flash, signal.sound);
 }

@@ -138,7 +138,9 @@ public:
     void bu_stangClick();
 
 signals:
-    // For the keyboard (BoardAids.h).
+    // For the keyboard and the new-ticket signal (BoardAids.h).
+    void refreshStarted();
+    void refreshEnded();
     void bongDone(int number, const QString &id, int seconds);
 
 protected:

@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class NewTicketBoxes;
 class TPanel;
 class TXiButton;
 
@@ -51,6 +52,7 @@ public:
     QCheckBox *cb_Horisontalt = nullptr;
     TXiButton *bu_BytSkarm = nullptr;
     TXiButton *bu_stang = nullptr;
+    NewTicketBoxes *newTicketBoxes = nullptr; // NYBLINKA, NYLJUD
 
     void LoadSettings();
     void SaveSettings();
