@@ -1,5 +1,6 @@
 #include "Mainform.h"
 
+#include "BoardAids.h"
 #include "CardArea.h"
 #include "PageColumn.h"
 #include "controls/Fonts.h"
@@ -79,6 +80,7 @@ TF_Mainform::TF_Mainform(const QStringList &arguments, QWidget *parent)
 
     createControls();
     FormCreate(arguments);
+    installBoardAids(*this);
 }
 
 TF_Mainform::~TF_Mainform()

@@ -146,6 +146,12 @@ public:
     void bu_InstallningarClick();
     void bu_stangClick();
 
+signals:
+    // For the keyboard and the new-ticket signal (BoardAids.h).
+    void refreshStarted();
+    void refreshEnded();
+    void bongDone(int number, const QString &id, int seconds);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -35,6 +35,7 @@ void select(TQuery &q, const QStringList &statement)
 void TF_Mainform::ti_UpdateBongsTimer()
 {
     ti_UpdateBongs.stop();
+    emit refreshStarted();
     const bool done = ErrorReport::guarded([this] {
         link.CheckConnection();
         if (link.isEnding())
@@ -49,6 +50,7 @@ void TF_Mainform::ti_UpdateBongsTimer()
     // A connect sequence that failed on its own leaves the board without database work.
     if (done && !link.isEnding())
         ti_UpdateBongs.start();
+    emit refreshEnded();
 }
 
 void TF_Mainform::buildRows(TQuery &q, Cursor &cursor, Rows rows)

@@ -1,6 +1,7 @@
 #include "Installningar.h"
 
 #include "BoardSettings.h"
+#include "NewTicketSettings.h"
 #include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
@@ -154,6 +155,9 @@ TF_Installningar::TF_Installningar(QWidget *board)
                                   bu_VansterVanster, ed_Vanster, co_BongUtskrift, cb_Horisontalt};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
+    newTicketBoxes = new NewTicketBoxes(this);
+    setTabOrder(cb_Horisontalt, newTicketBoxes->cb_NyBlinka);
+    setTabOrder(newTicketBoxes->cb_NyBlinka, newTicketBoxes->cb_NyLjud);
 
     const auto guard = [this](void (TF_Installningar::*handler)()) {
         return [this, handler] {
@@ -215,6 +219,7 @@ void TF_Installningar::LoadSettings()
     cb_UpdateAll->setChecked(t.repaint);
     cb_Horisontalt->setChecked(t.horizontal);
     showValue(co_BongUtskrift, t.namn);
+    newTicketBoxes->load(boardSettingsPath());
 }
 
 void TF_Installningar::SaveSettings()
@@ -224,6 +229,7 @@ void TF_Installningar::SaveSettings()
                         ed_GronSek->text(), ed_GulSek->text(), ed_RodSek->text(),
                         co_Uppdatera->currentText(), cb_UpdateAll->isChecked(),
                         cb_Horisontalt->isChecked(), co_BongUtskrift->currentText()});
+    newTicketBoxes->save(boardSettingsPath());
 }
 
 void TF_Installningar::setDeviceNames(const QStringList &names)

@@ -9,6 +9,7 @@ class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class NewTicketBoxes;
 class TPanel;
 class TXiButton;
 
@@ -52,6 +53,7 @@ public:
     QCheckBox *cb_Horisontalt = nullptr;
     TXiButton *bu_BytSkarm = nullptr;
     TXiButton *bu_stang = nullptr;
+    NewTicketBoxes *newTicketBoxes = nullptr; // NYBLINKA, NYLJUD
 
     void LoadSettings();
     void SaveSettings();
