@@ -17,7 +17,7 @@
 namespace {
 
 const QColor selectionColor(0x1E, 0x90, 0xFF);
-constexpr int selectionThickness = 6;
+constexpr int selectionThickness = 3;
 constexpr int keptDoneTickets = 100;
 
 bool scrollKey(int key)

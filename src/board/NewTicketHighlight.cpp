@@ -14,7 +14,7 @@
 namespace {
 
 const QColor newColor(0xFF, 0x8C, 0x00);
-constexpr int newThickness = 10; // wider than the selection's frame, so both show
+constexpr int newThickness = 5; // wider than the selection's frame, so both show
 constexpr int pulseMs = 1000;
 
 } // namespace
