@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs, when any is missing. Quick when all are there.
+# Installs the Debian packages the project needs, and any named as arguments, when any is missing.
+# Quick when all are there.
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-odbc
     unixodbc-dev odbcinst libsqliteodbc postgresql odbc-postgresql
     xvfb xfonts-base x11-xkb-utils x11-utils xkb-data xdotool openbox fonts-liberation valgrind
+    "$@"
 )
 
 missing=()
