@@ -1,0 +1,138 @@
+// tavlix-setup-db from the build: the settings it writes for the board and what it says of the
+// data source, against real SQLite data sources and broken ones.
+#include "FileHelpers.h"
+#include "OdbcFixture.h"
+#include "PosDatabase.h"
+#include "db/Database.h"
+#include "pos/IniFile.h"
+#include "pos/Scramble.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run setupDb(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess p;
+    p.start(QStringLiteral(TAVLIX_SETUP_DB), arguments);
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000))
+        return {};
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+// A data source entry of the private ODBC configuration, as odbc.ini text.
+QString addEntry(const QString &stem, const QByteArray &lines)
+{
+    OdbcFixture &odbc = OdbcFixture::instance();
+    const QString dsn = odbc.uniqueName(stem);
+    QFile ini(odbc.iniPath());
+    if (ini.open(QIODevice::Append))
+        ini.write("[" + dsn.toLatin1() + "]\n" + lines + "\n");
+    return dsn;
+}
+
+} // namespace
+
+class TestSetupDb : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesTheSettingsAndTellsWhatIsWrong_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("connects") << u"ticket tables"_s << 0 << u"works"_s;
+        QTest::newRow("no such data source") << u"none"_s << 3 << u"no data source named"_s;
+        QTest::newRow("driver library missing")
+            << u"driver missing"_s << 3 << u"cannot be loaded"_s;
+        QTest::newRow("driver not registered")
+            << u"driver unknown"_s << 3 << u"(Driver=NoSuchDriver) cannot be loaded"_s;
+        QTest::newRow("not the point-of-sale database") << u"empty"_s << 3 << u"Foretag"_s;
+    }
+
+    void writesTheSettingsAndTellsWhatIsWrong()
+    {
+        QFETCH(QString, source);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        OdbcFixture &odbc = OdbcFixture::instance();
+        QString dsn;
+        if (source == u"ticket tables") {
+            dsn = odbc.addDataSource(odbc.uniqueName(u"Setup"_s), false);
+            TDatabase db;
+            db.setAliasName(dsn);
+            db.open();
+            PosDatabase(db).createSchema();
+        } else if (source == u"empty") {
+            dsn = odbc.addDataSource(odbc.uniqueName(u"Empty"_s), false);
+        } else if (source == u"driver missing") {
+            dsn = addEntry(u"NoLib"_s, "Driver=/nonexistent/libgone-odbc.so\nDatabase=x.db");
+        } else if (source == u"driver unknown") {
+            dsn = addEntry(u"NoDriver"_s, "Driver=NoSuchDriver\nDatabase=x.db");
+        } else {
+            dsn = odbc.uniqueName(u"Nowhere"_s);
+        }
+
+        QTemporaryDir board;
+        const Run run = setupDb({u"--dsn"_s, dsn, u"--user"_s, u"kock"_s, u"--dir"_s, board.path()},
+                                "hemligt\n");
+        QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
+        QVERIFY2((exitCode == 0 ? run.out : run.err).contains(says, Qt::CaseInsensitive),
+                 qPrintable(run.out + run.err));
+
+        // Written whatever the check found, so that the data source can be mended afterwards.
+        const QString krumel = board.filePath(u"krumel.ini"_s);
+        QCOMPARE(IniFile::readString(krumel, u"DATABAS"_s, u"ALIAS"_s, {}), dsn);
+        QCOMPARE(IniFile::readString(krumel, u"DATABAS"_s, u"ANVNAMN"_s, {}), u"kock"_s);
+        const QString losen = IniFile::readString(krumel, u"DATABAS"_s, u"LOSEN"_s, {});
+        QCOMPARE(losen.size(), 16);
+        QCOMPARE(Scramble(u"D"_s, losen, u"VarkoAB"_s), u"hemligt"_s);
+        QCOMPARE(QFile::permissions(krumel) & 0x0007, QFile::Permissions()); // nothing for others
+    }
+
+    // The file the point-of-sale installation wrote, under another case, is updated in place.
+    void updatesTheExistingFile()
+    {
+        QTemporaryDir board;
+        const QString existing = board.filePath(u"KRUMEL.INI"_s);
+        writeBytes(existing, "[DATABAS]\r\nALIAS=Gammal\r\nLOSEN=00\r\n[ANNAT]\r\nNYCKEL=kvar\r\n");
+        const Run run = setupDb(
+            {u"--dsn"_s, u"Ny"_s, u"--no-password"_s, u"--no-check"_s, u"--dir"_s, board.path()});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QDir(board.path()).entryList({u"*.ini"_s}, QDir::Files),
+                 QStringList {u"KRUMEL.INI"_s});
+        QCOMPARE(
+            readBytes(existing),
+            QByteArray(
+                "[DATABAS]\r\nALIAS=Ny\r\nLOSEN=\r\nANVNAMN=SA\r\n[ANNAT]\r\nNYCKEL=kvar\r\n"));
+    }
+
+    void needsADataSource()
+    {
+        QTemporaryDir board;
+        const Run run = setupDb({u"--dir"_s, board.path(), u"--no-password"_s});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.err.contains(u"--dsn"_s));
+        QVERIFY(!QFile::exists(board.filePath(u"krumel.ini"_s)));
+    }
+};
+
+QTEST_MAIN(TestSetupDb)
+#include "tst_setupdb.moc"
