@@ -19,7 +19,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
     -DTAVLIX_PACKAGE_RELEASE="$release" "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
-rm -rf "$build/package"
+rm -f "$build"/package/tavlix_*-"$release"_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 
 deb=$(ls "$build"/package/tavlix_*-"$release"_*.deb)

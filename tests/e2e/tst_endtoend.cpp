@@ -1,6 +1,7 @@
 // The whole road of a ticket, with the real program in a real X server: inserted by the
 // point-of-sale side, shown on the board, finished with a click, written back.
 #include "BmpWriter.h"
+#include "BoardScreen.h"
 #include "FileHelpers.h"
 #include "OdbcFixture.h"
 #include "PosDatabase.h"
@@ -12,76 +13,13 @@
 #include "pos/IniFile.h"
 
 #include <QDir>
-#include <QPainter>
 #include <QSqlQuery>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The board on a 1920 × 1080 screen: its pages start at the top bar's bottom edge, 1044 high,
-// so rows are 348 high with 1 pixel between them.
-constexpr int pageTop = 36;
-constexpr int rowH = 348;
-
-QPoint footer(int column, int row)
-{
-    return {column * 227 + 120, pageTop + (row - 1) * (rowH + 1) + rowH - 15};
-}
-
-QPoint okButton(int column, int row)
-{
-    return {column * 227 + 190 + 17, footer(column, row).y()};
-}
-
-bool near(QColor a, QColor b)
-{
-    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12
-        && std::abs(a.blue() - b.blue()) < 12;
-}
-
-const QColor green(0x7C, 0xD5, 0x6C), yellow(0xE9, 0xE1, 0x58), red(0xED, 0x9C, 0x9A);
-
-// Whether the status line shows text: its picture compared with the text drawn the same way.
-bool statusShows(const QImage &shot, const QString &text)
-{
-    const QRect area(1920 - 344, 0, 249, 36);
-    QImage expected(area.size(), QImage::Format_RGB32);
-    expected.fill(Qt::black);
-    {
-        QPainter p(&expected);
-        QFont font(u"Arial"_s);
-        font.setPixelSize(13);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(expected.rect().adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
-    }
-    const QImage actual = shot.copy(area);
-    int inked = 0, differ = 0;
-    for (int y = 0; y < area.height(); ++y)
-        for (int x = 0; x < area.width(); ++x) {
-            const bool e = qGray(expected.pixel(x, y)) > 110;
-            const bool a = qGray(actual.pixel(x, y)) > 110;
-            inked += e || a;
-            differ += e != a;
-        }
-    return inked > 20 && differ * 100 < inked * 25;
-}
-
-bool statusEmpty(const QImage &shot)
-{
-    const QImage area = shot.copy(1920 - 344, 0, 249, 36);
-    for (int y = 0; y < area.height(); ++y)
-        for (int x = 0; x < area.width(); ++x)
-            if (qGray(area.pixel(x, y)) > 60)
-                return false;
-    return true;
-}
-
-} // namespace
+using namespace BoardScreen;
 
 class TestEndToEnd : public QObject
 {
