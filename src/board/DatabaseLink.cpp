@@ -82,6 +82,8 @@ void DatabaseLink::end()
 
 void DatabaseLink::ti_InitieraDBTimer()
 {
+    if (TDatabase::callWaiting())
+        return; // armed again for the next second
     ti_InitieraDB.stop();
     ErrorReport::guarded([this] { ConnectAtStart(); });
 }

@@ -44,12 +44,18 @@ void TF_Mainform::PanneDblClickReady(QObject *sender)
 
 void TF_Mainform::ti_ReArrangeTimer()
 {
+    // An action never runs inside a build or a cycle that waits for the database: the timer
+    // stays armed and tries again.
+    if (TDatabase::callWaiting())
+        return;
     ti_ReArrange.stop();
     ErrorReport::guarded([this] { SetBongDone(tagOf(&ti_ReArrange)); });
 }
 
 void TF_Mainform::ti_ReArrangeReadyTimer()
 {
+    if (TDatabase::callWaiting())
+        return;
     ti_ReArrangeReady.stop();
     ErrorReport::guarded([this] { SetBongOpen(tagOf(&ti_ReArrangeReady)); });
 }

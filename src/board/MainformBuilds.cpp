@@ -34,6 +34,9 @@ void select(TQuery &q, const QStringList &statement)
 
 void TF_Mainform::ti_UpdateBongsTimer()
 {
+    // Never a cycle inside another database call: the timer stays armed for the next period.
+    if (TDatabase::callWaiting())
+        return;
     ti_UpdateBongs.stop();
     emit refreshStarted();
     const bool done = ErrorReport::guarded([this] {
@@ -131,8 +134,8 @@ bool TF_Mainform::LoadNewBongs()
 
 void TF_Mainform::buildNewRows(const QStringList &statement, Rows rows)
 {
-    Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(),
-                  MainGrid, &layoutState);
+    Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(), MainGrid,
+                  &layoutState);
     cursor.startIncremental();
     // The area is not hidden here: showing it again would walk every card on the tab, and the
     // new cards appear together anyway, in the one repaint after this handler.

@@ -4,7 +4,6 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QUuid>
 #include <QVariant>
 
 #include <algorithm>
@@ -44,23 +43,53 @@ QString queryDbmsName(const QSqlDatabase &db)
 
 } // namespace
 
-TDatabase::TDatabase()
-    : m_connectionName(QStringLiteral("tavlix-") + QUuid::createUuid().toString(QUuid::Id128))
-{
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_connectionName);
-}
+TDatabase::TDatabase() = default;
 
 TDatabase::~TDatabase()
 {
-    m_db.close();
-    m_db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(m_connectionName);
+    if (m_thread)
+        m_thread->finish(m_deadlineMs);
+}
+
+DatabaseThread &TDatabase::ensureThread()
+{
+    if (!m_thread)
+        m_thread = DatabaseThread::start();
+    return *m_thread;
+}
+
+QSqlDatabase &TDatabase::handle()
+{
+    return ensureThread().database();
+}
+
+void TDatabase::call(DatabaseThread::Job job)
+{
+    if (ensureThread().run(std::move(job), m_deadlineMs))
+        return;
+    // The thread ends by itself once its call returns; the next open starts anew.
+    m_thread.reset();
+    throw TavlixError(QStringLiteral("The database did not answer within %1 seconds")
+                          .arg(QString::number(m_deadlineMs / 1000.0)));
+}
+
+void TDatabase::post(DatabaseThread::Job job)
+{
+    ensureThread().post(std::move(job));
 }
 
 void TDatabase::close()
 {
-    if (m_db.isOpen())
-        m_db.close();
+    if (!isOpen())
+        return;
+    try {
+        call([](DatabaseThread &t) {
+            t.queries.clear();
+            t.database().close();
+        });
+    } catch (const TavlixError &) {
+        // Given up: the connection closes on its thread when that thread ends.
+    }
 }
 
 void TDatabase::setParams(const QString &userName, const QString &password)
@@ -76,22 +105,28 @@ void TDatabase::setAliasName(const QString &dataSourceName)
 
 void TDatabase::open()
 {
-    if (!m_db.isValid())
+    if (!handle().isValid())
         throw TavlixError(QStringLiteral("The ODBC database driver (QODBC) is not installed"));
     close();
     if (m_alias.trimmed().isEmpty())
         throw TavlixError(QStringLiteral("No data source name is set (ALIAS in krumel.ini)"));
-    m_db.setDatabaseName(m_alias);
-    m_db.setUserName(connectionValue(m_user));
-    m_db.setPassword(connectionValue(m_password));
-    if (!m_db.open())
-        throw TavlixError(driverMessage(m_db.lastError()));
-    m_dbms = queryDbmsName(m_db);
+    auto dbms = std::make_shared<QString>();
+    call([dbms, alias = m_alias, user = connectionValue(m_user),
+          password = connectionValue(m_password)](DatabaseThread &t) {
+        QSqlDatabase &db = t.database();
+        db.setDatabaseName(alias);
+        db.setUserName(user);
+        db.setPassword(password);
+        if (!db.open())
+            throw TavlixError(driverMessage(db.lastError()));
+        *dbms = queryDbmsName(db);
+    });
+    m_dbms = *dbms;
 }
 
 bool TDatabase::isOpen() const
 {
-    return m_db.isOpen();
+    return m_thread && m_thread->database().isOpen();
 }
 
 bool TDatabase::isSqlite() const

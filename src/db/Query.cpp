@@ -5,6 +5,10 @@
 
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlQuery>
+
+#include <atomic>
+#include <memory>
 
 TQuery::TQuery(TDatabase &database)
     : m_database(database)
@@ -13,11 +17,15 @@ TQuery::TQuery(TDatabase &database)
 
 void TQuery::close()
 {
-    m_query.finish();
-    m_query = QSqlQuery();
+    if (m_statement && m_database.isOpen()) {
+        m_database.post(
+            [statement = m_statement](DatabaseThread &t) { t.queries.erase(statement); });
+    }
+    m_statement = 0;
     m_active = false;
     m_eof = true;
     m_columns = QSqlRecord();
+    m_row.clear();
 }
 
 void TQuery::clearSql()
@@ -53,39 +61,90 @@ QString TQuery::sentText() const
     return QString(text()).replace(varbinaryMax, binary);
 }
 
-void TQuery::fail() const
+namespace {
+
+[[noreturn]] void fail(const QSqlQuery &query)
 {
-    const QString message = m_query.lastError().text().trimmed();
+    const QString message = query.lastError().text().trimmed();
     throw TavlixError(message.isEmpty() ? QStringLiteral("Database error") : message);
 }
+
+// What a fetch brings back from the connection's thread.
+struct Fetched
+{
+    QSqlRecord columns;
+    QVariantList row;
+    bool eof = true;
+};
+
+// Moves to the next row and copies every field of it, in column order as the driver reads them.
+void fetchRow(QSqlQuery &query, Fetched &out)
+{
+    out.row.clear();
+    out.eof = !query.next();
+    if (out.eof) {
+        if (query.lastError().isValid())
+            fail(query);
+        return;
+    }
+    for (int i = 0; i < out.columns.count(); ++i)
+        out.row.append(query.value(i));
+}
+
+quint64 newStatementNumber()
+{
+    static std::atomic<quint64> last {0};
+    return ++last;
+}
+
+} // namespace
 
 void TQuery::open()
 {
     close();
     if (!m_database.isOpen())
         throw TavlixError(QStringLiteral("Database is not connected"));
-    m_query = QSqlQuery(m_database.handle());
-    m_query.setForwardOnly(true);
     m_database.countStatement();
-    if (!m_query.exec(sentText()))
-        fail();
-    if (!m_query.isSelect())
-        throw TavlixError(QStringLiteral("The statement returned no rows"));
+    const quint64 statement = newStatementNumber();
+    auto out = std::make_shared<Fetched>();
+    m_database.call([statement, out, sql = sentText()](DatabaseThread &t) {
+        auto query = std::make_unique<QSqlQuery>(t.database());
+        query->setForwardOnly(true);
+        if (!query->exec(sql))
+            fail(*query);
+        if (!query->isSelect())
+            throw TavlixError(QStringLiteral("The statement returned no rows"));
+        // Read before the first row: on a row, record() would fetch every value of it.
+        out->columns = query->record();
+        fetchRow(*query, *out);
+        t.queries[statement] = std::move(query);
+    });
+    m_statement = statement;
     m_active = true;
-    // Read before the first row: on a row, record() would fetch every value of it.
-    m_columns = m_query.record();
-    m_eof = !m_query.next();
-    if (m_eof && m_query.lastError().isValid())
-        fail();
+    m_columns = out->columns;
+    m_row = out->row;
+    m_eof = out->eof;
 }
 
 void TQuery::next()
 {
     if (!m_active || m_eof)
         return;
-    m_eof = !m_query.next();
-    if (m_eof && m_query.lastError().isValid())
-        fail();
+    fetch(m_statement);
+}
+
+void TQuery::fetch(quint64 statement)
+{
+    auto out = std::make_shared<Fetched>();
+    out->columns = m_columns;
+    m_database.call([statement, out](DatabaseThread &t) {
+        const auto found = t.queries.find(statement);
+        if (found == t.queries.end())
+            throw TavlixError(QStringLiteral("Database is not connected"));
+        fetchRow(*found->second, *out);
+    });
+    m_row = out->row;
+    m_eof = out->eof;
 }
 
 void TQuery::execSql()
@@ -93,11 +152,12 @@ void TQuery::execSql()
     close();
     if (!m_database.isOpen())
         throw TavlixError(QStringLiteral("Database is not connected"));
-    m_query = QSqlQuery(m_database.handle());
     m_database.countStatement();
-    if (!m_query.exec(sentText()))
-        fail();
-    close();
+    m_database.call([sql = sentText()](DatabaseThread &t) {
+        QSqlQuery query(t.database());
+        if (!query.exec(sql))
+            fail(query);
+    });
 }
 
 QVariant TQuery::field(const QString &name) const
@@ -111,7 +171,7 @@ QVariant TQuery::field(const QString &name) const
     }
     if (index < 0)
         throw TavlixError(QStringLiteral("Field '%1' not found").arg(name));
-    return m_query.value(index);
+    return m_row.value(index);
 }
 
 int TQuery::fieldAsInteger(const QString &name) const

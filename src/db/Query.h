@@ -2,14 +2,15 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
+#include <QVariantList>
 
 class TDatabase;
 
 // A statement object: SQL held as lines, joined by line breaks when sent. Every failure throws
-// TavlixError with the driver's message.
+// TavlixError with the driver's message. The statement runs on the connection's thread; each
+// row is read there whole, and its fields are read from that copy.
 class TQuery
 {
 public:
@@ -39,12 +40,13 @@ public:
 private:
     QVariant field(const QString &name) const;
     QString sentText() const;
-    [[noreturn]] void fail() const;
+    void fetch(quint64 statement);
 
     TDatabase &m_database;
     QStringList m_lines;
-    QSqlQuery m_query;
+    quint64 m_statement = 0; // the open statement on the connection's thread; 0 for none
     QSqlRecord m_columns; // the names of the open statement's columns
+    QVariantList m_row; // the current row
     bool m_active = false;
     bool m_eof = true;
 };

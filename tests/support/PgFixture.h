@@ -171,6 +171,8 @@ public:
     // The postmaster dies at once, as in a crash; its sessions end when they notice it.
     void killPostmaster() { stop(SIGKILL); }
     bool isRunning() const { return m_server.state() == QProcess::Running; }
+    // The postmaster's process, for a fault sent from another thread.
+    qint64 serverPid() const { return m_server.processId(); }
 
     QString serverLog() const
     {

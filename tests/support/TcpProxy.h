@@ -6,12 +6,14 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <functional>
 #include <sys/socket.h>
 
 // Passes TCP traffic between a local port and a server on this machine. It runs on a thread of
 // its own, so it goes on passing while the test's thread waits in a database call. reset() cuts
 // every connection at once; hold(true) keeps the connections open while passing nothing, as a
 // network does when a cable is pulled, until hold(false) lets the traffic through again.
+// armFault() runs a fault on the proxy's thread at a chosen point of the traffic to the server.
 class TcpProxy
 {
 public:
@@ -65,7 +67,7 @@ public:
                 return;
             const auto pairs = m_pairs;
             for (const auto &[client, server] : pairs) {
-                pass(client, server);
+                pass(client, server, true);
                 pass(server, client);
                 if (client->state() == QAbstractSocket::UnconnectedState)
                     closed(client, server);
@@ -73,6 +75,29 @@ public:
                     closed(server, client);
             }
         });
+    }
+
+    // Runs fault on the proxy's thread when the client's next chunks of traffic to the server
+    // have passed: before chunk number skip (counted from 0), or right after it with passFirst.
+    // The fault may call reset() and hold().
+    void armFault(int skip, bool passFirst, std::function<void(TcpProxy &)> fault)
+    {
+        onThread([&] {
+            m_skip = skip;
+            m_passFirst = passFirst;
+            m_fault = std::move(fault);
+        });
+    }
+
+    // Whether an armed fault is still waiting for its point; disarms it.
+    bool disarm()
+    {
+        bool armed = false;
+        onThread([this, &armed] {
+            armed = bool(m_fault);
+            m_fault = {};
+        });
+        return armed;
     }
 
     int connections()
@@ -101,23 +126,33 @@ private:
                  {qMakePair(client, server), qMakePair(server, client)}) {
                 QTcpSocket *from = way.first;
                 QTcpSocket *to = way.second;
+                const bool toServer = to == server;
                 QObject::connect(from, &QTcpSocket::readyRead, &m_context,
-                                 [this, from, to] { pass(from, to); });
+                                 [this, from, to, toServer] { pass(from, to, toServer); });
                 QObject::connect(from, &QTcpSocket::disconnected, &m_context,
                                  [this, from, to] { closed(from, to); });
                 QObject::connect(from, &QTcpSocket::errorOccurred, &m_context,
                                  [this, from, to] { closed(from, to); });
             }
             QObject::connect(server, &QTcpSocket::connected, &m_context,
-                             [this, client, server] { pass(client, server); });
+                             [this, client, server] { pass(client, server, true); });
             server->connectToHost(QHostAddress::LocalHost, m_serverPort);
         }
     }
 
-    void pass(QTcpSocket *from, QTcpSocket *to)
+    void pass(QTcpSocket *from, QTcpSocket *to, bool toServer = false)
     {
-        if (!m_held && to->state() == QAbstractSocket::ConnectedState && from->bytesAvailable())
-            to->write(from->readAll());
+        if (m_held || to->state() != QAbstractSocket::ConnectedState || !from->bytesAvailable())
+            return;
+        if (toServer && m_fault && m_skip-- <= 0) {
+            const auto fault = std::move(m_fault);
+            m_fault = {};
+            if (m_passFirst)
+                to->write(from->readAll());
+            fault(*this); // the sockets may be gone now
+            return;
+        }
+        to->write(from->readAll());
     }
 
     // One side has gone: the other goes too once it has what was sent before.
@@ -155,4 +190,7 @@ private:
     QTcpServer *m_listener = nullptr;
     QList<QPair<QTcpSocket *, QTcpSocket *>> m_pairs;
     bool m_held = false;
+    std::function<void(TcpProxy &)> m_fault;
+    int m_skip = 0;
+    bool m_passFirst = false;
 };
