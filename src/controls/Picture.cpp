@@ -1,5 +1,7 @@
 #include "Picture.h"
 
+#include "CompactImage.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
@@ -35,15 +37,24 @@ int TPicture::height() const
 void TPicture::setImage(const QImage &image, Kind kind)
 {
     m_image = image;
+    m_decodedFormat = QImage::Format_Invalid;
     m_vector = QPicture();
     m_kind = image.isNull() ? Kind::Empty : kind;
     m_masked = QImage();
+}
+
+void TPicture::setCompactImage(const QImage &decoded)
+{
+    setImage(CompactImage::compact(decoded));
+    if (m_image.format() != decoded.format())
+        m_decodedFormat = decoded.format();
 }
 
 void TPicture::setVector(const QPicture &picture)
 {
     m_vector = picture;
     m_image = QImage();
+    m_decodedFormat = QImage::Format_Invalid;
     m_kind = picture.isNull() ? Kind::Empty : Kind::Vector;
     m_masked = QImage();
 }
@@ -108,9 +119,16 @@ void TPicture::draw(QPainter &painter, const QRect &target) const
     case Kind::Icon:
         painter.drawImage(target.topLeft(), m_image);
         return;
-    case Kind::Raster:
-        painter.drawImage(target, drawable());
+    case Kind::Raster: {
+        const QImage &image = drawable();
+        const bool oneToOne = target.size() == image.size()
+            && painter.deviceTransform().type() <= QTransform::TxTranslate;
+        if (&image == &m_image && m_decodedFormat != QImage::Format_Invalid && !oneToOne)
+            painter.drawImage(target, image.convertToFormat(m_decodedFormat));
+        else
+            painter.drawImage(target, image);
         return;
+    }
     case Kind::Vector: {
         const QRect bounds = m_vector.boundingRect();
         if (bounds.isEmpty())

@@ -24,6 +24,10 @@ public:
     const QPicture &vector() const { return m_vector; }
 
     void setImage(const QImage &image, Kind kind = Kind::Raster);
+    // Keeps a raster picture in its most compact lossless form (CompactImage). A scaled draw
+    // converts it back to the form it was decoded in, since Qt's plain stretch does not sample
+    // every form alike: every paint thus shows exactly what the decoded picture would.
+    void setCompactImage(const QImage &decoded);
     void setVector(const QPicture &picture);
     void clear();
     // Any format Qt's image readers know; an ICO file becomes an icon. False leaves it empty.
@@ -43,6 +47,7 @@ private:
 
     Kind m_kind = Kind::Empty;
     QImage m_image;
+    QImage::Format m_decodedFormat = QImage::Format_Invalid; // set while m_image is compacted
     QPicture m_vector;
     bool m_transparent = false;
     mutable QImage m_masked; // the raster with its transparent colour left out
