@@ -39,14 +39,15 @@ public:
     }
 
     // A data source on its own SQLite file. With noCreate the driver refuses to open a missing
-    // file, so removing the file takes the database away and putting it back returns it.
+    // file, so removing the file takes the database away and putting it back returns it. StepAPI
+    // makes the driver hand out rows one by one instead of holding a whole result set.
     QString addDataSource(const QString &dsn, bool noCreate = true)
     {
         QFile ini(iniPath());
         if (ini.open(QIODevice::Append)) {
             ini.write("[" + dsn.toUtf8()
                       + "]\nDriver=SQLite3\nDatabase=" + QFile::encodeName(databaseFile(dsn)) + "\n"
-                      + (noCreate ? "NoCreat=1\n" : "") + "\n");
+                      + "StepAPI=1\n" + (noCreate ? "NoCreat=1\n" : "") + "\n");
         }
         return dsn;
     }
