@@ -6,6 +6,12 @@
 #include <QImageReader>
 #include <QPainter>
 
+const QPicture &TPicture::vector() const
+{
+    static const QPicture none;
+    return m_vector ? *m_vector : none;
+}
+
 int TPicture::width() const
 {
     switch (m_kind) {
@@ -13,7 +19,7 @@ int TPicture::width() const
     case Kind::Icon:
         return m_image.width();
     case Kind::Vector:
-        return m_vector.boundingRect().width();
+        return vector().boundingRect().width();
     case Kind::Empty:
         break;
     }
@@ -27,7 +33,7 @@ int TPicture::height() const
     case Kind::Icon:
         return m_image.height();
     case Kind::Vector:
-        return m_vector.boundingRect().height();
+        return vector().boundingRect().height();
     case Kind::Empty:
         break;
     }
@@ -38,7 +44,7 @@ void TPicture::setImage(const QImage &image, Kind kind)
 {
     m_image = image;
     m_decodedFormat = QImage::Format_Invalid;
-    m_vector = QPicture();
+    m_vector.reset();
     m_kind = image.isNull() ? Kind::Empty : kind;
     m_masked = QImage();
 }
@@ -130,7 +136,7 @@ void TPicture::draw(QPainter &painter, const QRect &target) const
         return;
     }
     case Kind::Vector: {
-        const QRect bounds = m_vector.boundingRect();
+        const QRect bounds = vector().boundingRect();
         if (bounds.isEmpty())
             return;
         painter.save();
@@ -138,7 +144,7 @@ void TPicture::draw(QPainter &painter, const QRect &target) const
         painter.scale(static_cast<double>(target.width()) / bounds.width(),
                       static_cast<double>(target.height()) / bounds.height());
         painter.translate(-bounds.topLeft());
-        painter.drawPicture(0, 0, m_vector);
+        painter.drawPicture(0, 0, vector());
         painter.restore();
         return;
     }

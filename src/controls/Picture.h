@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPicture>
 
+#include <optional>
+
 class QPainter;
 
 // The picture container of the image control: one graphic of any kind it can hold, a raster
@@ -21,7 +23,7 @@ public:
 
     // The raster content (also of an icon); null for vector pictures.
     const QImage &image() const { return m_image; }
-    const QPicture &vector() const { return m_vector; }
+    const QPicture &vector() const;
 
     void setImage(const QImage &image, Kind kind = Kind::Raster);
     // Keeps a raster picture in its most compact lossless form (CompactImage). A scaled draw
@@ -48,7 +50,7 @@ private:
     Kind m_kind = Kind::Empty;
     QImage m_image;
     QImage::Format m_decodedFormat = QImage::Format_Invalid; // set while m_image is compacted
-    QPicture m_vector;
+    std::optional<QPicture> m_vector; // an empty QPicture alone costs a card half a kilobyte
     bool m_transparent = false;
     mutable QImage m_masked; // the raster with its transparent colour left out
 };
