@@ -1,6 +1,7 @@
 #include "CompactImage.h"
 
 #include <array>
+#include <cstring>
 
 namespace CompactImage {
 
@@ -56,14 +57,41 @@ QImage sameFrame(const QImage &from, QImage::Format format)
     return to;
 }
 
-// One bit per pixel: set where the pixel is the second colour. Bits past the width stay clear.
-template<typename Pixel, typename IsSecond>
-QImage packMono(const QImage &from, QRgb first, QRgb second, IsSecond isSecond)
+// Eight pixels that all hold the raw value of the first pixel, read as one block: a ticket is
+// mostly paper, so most blocks are decided by a few wide compares.
+template<typename Pixel> bool sameBlock(const Pixel *pixels, Pixel value)
+{
+    std::array<Pixel, 8> block;
+    std::memcpy(block.data(), pixels, sizeof block);
+    std::array<Pixel, 8> same;
+    same.fill(value);
+    return block == same;
+}
+
+// The picture at one bit per pixel when it holds no more than two colours, set where a pixel is
+// the second; null when a third colour turns up. colourOf gives a raw pixel's colour.
+template<typename Pixel, typename ColourOf> QImage twoColours(const QImage &from, ColourOf colourOf)
 {
     QImage mono = sameFrame(from, QImage::Format_Mono);
     if (mono.isNull())
-        return from;
-    mono.setColorTable({first, second});
+        return mono;
+    const Pixel firstRaw = reinterpret_cast<const Pixel *>(from.constScanLine(0))[0];
+    const QRgb first = colourOf(firstRaw);
+    QRgb second = first;
+    bool haveSecond = false;
+    const auto bit = [&](Pixel raw, uint mask, uint &byte) {
+        const QRgb c = colourOf(raw);
+        if (c == first)
+            return true;
+        if (!haveSecond) {
+            second = c;
+            haveSecond = true;
+        } else if (c != second) {
+            return false;
+        }
+        byte |= mask;
+        return true;
+    };
     const int w = from.width();
     for (int y = 0; y < from.height(); ++y) {
         const auto *src = reinterpret_cast<const Pixel *>(from.constScanLine(y));
@@ -71,44 +99,51 @@ QImage packMono(const QImage &from, QRgb first, QRgb second, IsSecond isSecond)
         int x = 0;
         for (; x + 8 <= w; x += 8) {
             uint byte = 0;
-            for (int b = 0; b < 8; ++b)
-                byte = (byte << 1) | uint(isSecond(src[x + b]));
+            if (!sameBlock(src + x, firstRaw)) {
+                for (int b = 0; b < 8; ++b) {
+                    if (!bit(src[x + b], 0x80u >> b, byte))
+                        return QImage();
+                }
+            }
             dst[x / 8] = uchar(byte);
         }
-        if (x < w) {
+        if (x < w) { // bits past the width stay clear
             uint byte = 0;
-            for (int b = 0; b < 8; ++b)
-                byte = (byte << 1) | uint(x + b < w && isSecond(src[x + b]));
+            for (int b = 0; x + b < w; ++b) {
+                if (!bit(src[x + b], 0x80u >> b, byte))
+                    return QImage();
+            }
             dst[x / 8] = uchar(byte);
         }
     }
+    mono.setColorTable({first, second});
     return mono;
 }
 
 QImage fromTrueColour(const QImage &decoded, QRgb opaque)
 {
-    // One pass to learn the colours; a ticket's runs of one colour make most pixels a compare.
+    const auto colourOf = [opaque](QRgb raw) {
+        return raw | opaque;
+    };
+    if (QImage mono = twoColours<QRgb>(decoded, colourOf); !mono.isNull())
+        return mono;
+
+    // One pass to learn the colours, stopping at the 257th; runs of one colour make most pixels
+    // a single compare.
     Palette palette;
-    QRgb last = (reinterpret_cast<const QRgb *>(decoded.constScanLine(0))[0]) | opaque;
+    QRgb last = colourOf(reinterpret_cast<const QRgb *>(decoded.constScanLine(0))[0]);
     palette.indexOf(last);
     const int w = decoded.width();
     for (int y = 0; y < decoded.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(decoded.constScanLine(y));
         for (int x = 0; x < w; ++x) {
-            const QRgb c = row[x] | opaque;
+            const QRgb c = colourOf(row[x]);
             if (c != last) {
                 if (palette.indexOf(c) < 0)
                     return decoded;
                 last = c;
             }
         }
-    }
-
-    if (palette.count() <= 2) {
-        const QRgb first = palette.colour(0);
-        const QRgb second = palette.count() == 2 ? palette.colour(1) : first;
-        return packMono<QRgb>(decoded, first, second,
-                              [second, opaque](QRgb c) { return (c | opaque) == second; });
     }
 
     QImage indexed = sameFrame(decoded, QImage::Format_Indexed8);
@@ -121,7 +156,7 @@ QImage fromTrueColour(const QImage &decoded, QRgb opaque)
         const auto *src = reinterpret_cast<const QRgb *>(decoded.constScanLine(y));
         uchar *dst = indexed.scanLine(y);
         for (int x = 0; x < w; ++x) {
-            const QRgb c = src[x] | opaque;
+            const QRgb c = colourOf(src[x]);
             if (c != last) {
                 last = c;
                 lastIndex = palette.indexOf(c);
@@ -132,34 +167,19 @@ QImage fromTrueColour(const QImage &decoded, QRgb opaque)
     return indexed;
 }
 
-// An 8-bit picture is kept, unless it uses no more than two colours.
+// An 8-bit picture is kept as it is, unless it shows no more than two colours.
 QImage fromIndexed(const QImage &decoded)
 {
-    std::array<bool, 256> used {};
-    const int w = decoded.width();
-    for (int y = 0; y < decoded.height(); ++y) {
-        const uchar *row = decoded.constScanLine(y);
-        for (int x = 0; x < w; ++x)
-            used[row[x]] = true;
-    }
     // Indices past the table read as Qt reads them: grey levels without a table, else black.
     const QList<QRgb> table = decoded.colorTable();
-    const auto colourOf = [&table](int i) {
-        return table.isEmpty() ? qRgb(i, i, i) : i < table.size() ? table[i] : qRgb(0, 0, 0);
-    };
-    Palette palette;
-    std::array<bool, 256> second {};
-    for (int i = 0; i < 256; ++i) {
-        if (!used[size_t(i)])
-            continue;
-        const int at = palette.indexOf(colourOf(i));
-        if (at > 1)
-            return decoded;
-        second[size_t(i)] = at == 1;
-    }
-    const QRgb first = palette.colour(0);
-    return packMono<uchar>(decoded, first, palette.count() == 2 ? palette.colour(1) : first,
-                           [&second](uchar i) { return second[i]; });
+    std::array<QRgb, 256> colours {};
+    for (int i = 0; i < 256; ++i)
+        colours[size_t(i)] = table.isEmpty() ? qRgb(i, i, i)
+            : i < table.size()               ? table[i]
+                                             : qRgb(0, 0, 0);
+    const QImage mono =
+        twoColours<uchar>(decoded, [&colours](uchar index) { return colours[index]; });
+    return mono.isNull() ? decoded : mono;
 }
 
 } // namespace
