@@ -365,7 +365,7 @@ int main(int argc, char *argv[])
                        QStringLiteral("%1 statements, ")
                                .arg(board.link.database().statementsSent() - sent)
                            + ms(idle),
-                       QStringLiteral("2 statements"));
+                       QStringLiteral("3 statements"));
 
             // The clocks: CPU time per second of wall time while the cards tick.
             QTest::qWait(1000);

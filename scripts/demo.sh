@@ -22,17 +22,50 @@ cleanup() {
 }
 trap cleanup INT TERM EXIT
 
+# Runs a check every 0.1 s until it succeeds, at most tries times.
+wait_for() {
+    local tries=$1
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# The root window names the window manager's check window, and that window exists.
+window_manager_ready() {
+    local wm
+    wm=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -o '0x[0-9a-fA-F]*$') || return 1
+    xprop -id "$wm" _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1
+}
+
+board_window_mapped() {
+    xdotool search --onlyvisible --name '^Tavlix$' >/dev/null 2>&1
+}
+
 headless=0
 if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
     headless=1
-    display=99
-    while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-    export DISPLAY=":$display"
-    Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and names it once it accepts connections.
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
     pids+=($!)
-    for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+    if ! wait_for 300 grep -q '[0-9]' "$number"; then
+        echo "demo: error: the virtual X server (Xvfb) did not start" >&2
+        exit 1
+    fi
+    export DISPLAY=":$(tr -dc 0-9 <"$number")"
+    rm -f "$number"
     openbox >/dev/null 2>&1 &
-    pids+=($!)
+    wm=$!
+    pids+=($wm)
+    # A window mapped while openbox is still starting can stay unmapped: start the board only
+    # once the window manager has taken the screen.
+    if ! wait_for 300 window_manager_ready || ! kill -0 "$wm" 2>/dev/null; then
+        echo "demo: error: the window manager (openbox) did not start on $DISPLAY" >&2
+        exit 1
+    fi
 fi
 
 QT_QPA_PLATFORM=offscreen "$root/build/tools/tavlix-simulator" --dsn TavlixDemo --feed 4 \
@@ -41,6 +74,10 @@ pids+=($!)
 (cd "$demo" && QT_QPA_PLATFORM=xcb exec ./Tavlix) &
 board=$!
 pids+=($board)
+if ! wait_for 300 board_window_mapped; then
+    echo "demo: error: no board window is shown on $DISPLAY (the board did not start or its window stayed unmapped)" >&2
+    exit 1
+fi
 echo "demo: the board runs on $DISPLAY, tickets arrive every 4 seconds; Ctrl+C stops it"
 
 if [ "$headless" = 1 ]; then

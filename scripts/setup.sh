@@ -5,8 +5,8 @@ set -euo pipefail
 packages=(
     cmake g++ ninja-build
     qt6-base-dev qt6-base-dev-tools libqt6sql6-odbc
-    unixodbc-dev odbcinst libsqliteodbc
-    xvfb xfonts-base x11-xkb-utils xkb-data xdotool openbox fonts-liberation valgrind
+    unixodbc-dev odbcinst libsqliteodbc postgresql odbc-postgresql
+    xvfb xfonts-base x11-xkb-utils x11-utils xkb-data xdotool openbox fonts-liberation valgrind
 )
 
 missing=()

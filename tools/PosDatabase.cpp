@@ -30,9 +30,13 @@ void PosDatabase::exec(const QString &sql)
 
 void PosDatabase::createSchema()
 {
+    // PostgreSQL names the date-time and binary types differently.
+    const bool pg = m_db.isPostgreSql();
     exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Tavlix (ID INTEGER PRIMARY KEY, "
                         "LopNrFavUt INTEGER, Status INTEGER NOT NULL DEFAULT 0, Sekunder INTEGER, "
-                        "Skapad DATETIME NOT NULL, Bong BLOB)"));
+                        "Skapad %1 NOT NULL, Bong %2)")
+             .arg(pg ? QStringLiteral("TIMESTAMP") : QStringLiteral("DATETIME"),
+                  pg ? QStringLiteral("BYTEA") : QStringLiteral("BLOB")));
     exec(QStringLiteral("CREATE TABLE IF NOT EXISTS FavUt (LopNr INTEGER PRIMARY KEY, "
                         "Namn VARCHAR(40) NOT NULL)"));
     exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Foretag (ID INTEGER PRIMARY KEY, "

@@ -34,6 +34,11 @@ void CardArea::setVertBarVisible(bool on)
     applyExtent();
 }
 
+int CardArea::cardsHeight() const
+{
+    return height() - (m_horz ? horizontalScrollBar()->sizeHint().height() : 0);
+}
+
 int CardArea::horzPosition() const
 {
     return horizontalScrollBar()->value();
@@ -73,4 +78,5 @@ void CardArea::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
     applyExtent();
+    emit resized();
 }

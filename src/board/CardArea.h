@@ -22,6 +22,10 @@ public:
     void setVertBarVisible(bool on);
     bool vertBarVisible() const { return m_vert; }
 
+    // The height the rows of cards share: the area's, less the room of a horizontal scroll bar
+    // where one can appear, so that the bar never covers the footers of the bottom row.
+    int cardsHeight() const;
+
     int horzPosition() const;
     void setHorzPosition(int pos);
 
@@ -29,6 +33,9 @@ public:
     // went or moved.
     void extend(const QRect &card);
     void updateExtent();
+
+signals:
+    void resized();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -52,6 +52,16 @@ Tall tallTicket(int h, int pictureHeight, int q, int rader)
     return {p, k};
 }
 
+int fittedHeight(const Tall &tall, int top, int h, int areaHeight)
+{
+    const qint64 rows = qint64(tall.extraRows + 1) * h + tall.extraRows;
+    int height = int(std::min<qint64>(tall.height, rows));
+    // Rows below the area (the horizontal order's) are reached by scrolling and keep their height.
+    if (top < areaHeight)
+        height = std::min(height, areaHeight - top);
+    return height;
+}
+
 Grid::Grid()
     : m_cells(std::make_unique<std::bitset<size * size>>())
 {
@@ -80,6 +90,7 @@ Cursor::Cursor(Tab tab, const Settings &settings, int areaWidth, int areaHeight,
                MainState *main)
     : m_tab(tab)
     , m_settings(settings)
+    , m_areaHeight(areaHeight)
     , m_h(CardLayout::rowHeight(areaHeight, settings.rader))
     , m_columns(columnCount(areaWidth, settings.bredd))
     , m_grid(grid)
@@ -122,15 +133,17 @@ Placement Cursor::place(int pictureHeight)
         const Tall tall = tallTicket(m_h, pictureHeight, m_q, m_settings.rader);
         m_q += tall.extraRows;
         m_slot += tall.extraRows;
-        p.height = tall.height;
+        p.height = fittedHeight(tall, p.top, m_h, m_areaHeight);
         p.row = m_q;
         p.col = 0;
         skip();
         return p;
     }
 
-    if (m_grid.at(m_x, m_q))
-        advanceHorizontal(); // checked once: the cell reached is not checked again
+    // Every covered cell is passed over, so no card lies on the lower part (and footer) of a tall
+    // card standing beside another tall card.
+    while (m_grid.at(m_x, m_q))
+        advanceHorizontal();
     p.top = rowTop(m_q, m_h);
     p.left = columnLeft(m_x, m_tab, m_settings);
     const Tall tall = tallTicket(m_h, pictureHeight, m_q, m_settings.rader);
@@ -138,7 +151,7 @@ Placement Cursor::place(int pictureHeight)
         m_grid.set(m_x, r);
     if (m_main)
         m_main->mainSlots += tall.extraRows;
-    p.height = tall.height;
+    p.height = fittedHeight(tall, p.top, m_h, m_areaHeight);
     p.row = m_q;
     p.col = m_tab == Tab::Main ? m_x : 0;
     advanceHorizontal();
@@ -162,7 +175,7 @@ void Cursor::skip()
         }
         return;
     }
-    if (m_grid.at(m_x, m_q))
+    while (m_grid.at(m_x, m_q))
         advanceHorizontal();
     advanceHorizontal();
     if (m_main) {

@@ -35,6 +35,11 @@ struct Tall
 };
 Tall tallTicket(int h, int pictureHeight, int q, int rader);
 
+// The height a card is built with: the tall-ticket height, but never beyond the rows the card
+// covers (those row heights with the gaps between them) nor below the bottom of the area, so
+// that no later card covers its footer and no footer leaves the visible area.
+int fittedHeight(const Tall &tall, int top, int h, int areaHeight);
+
 // Cells covered by the lower part of a tall card, columns and rows 0 to 999. Cells outside
 // read as free and are never set.
 class Grid
@@ -87,6 +92,7 @@ private:
 
     Tab m_tab;
     Settings m_settings;
+    int m_areaHeight;
     int m_h;
     int m_columns;
     Grid &m_grid;

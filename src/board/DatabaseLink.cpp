@@ -153,14 +153,19 @@ bool DatabaseLink::ConnectWithRetry()
 
     if (!attempt())
         return true;
-    repairDataSource(m_dataSourceName);
+    try {
+        repairDataSource(m_dataSourceName);
+    } catch (const DataSourceNotSaved &e) {
+        // A definition the board's user may not write must not end its database work for good.
+        LogError(e.message());
+    }
     const std::optional<QString> second = attempt();
     if (!second)
         return true;
 
     LogError(*second);
     status(QStringLiteral("Ej kontakt med databasen"));
-    hooks.wait.handleEvents();
+    hooks.wait.handleEvents(0);
     WaitResponsive(10 * secondMs, hooks.wait);
     if (!attempt())
         return true;
@@ -169,7 +174,7 @@ bool DatabaseLink::ConnectWithRetry()
     m_countdown = 30;
     ti_SQLForsok.setInterval(secondMs);
     ti_SQLForsok.start();
-    hooks.wait.handleEvents();
+    hooks.wait.handleEvents(0);
     WaitResponsive(30 * secondMs, hooks.wait);
     const bool connected = !attempt();
     ti_SQLForsok.stop();

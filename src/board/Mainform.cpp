@@ -1,5 +1,6 @@
 #include "Mainform.h"
 
+#include "BoardAids.h"
 #include "CardArea.h"
 #include "PageColumn.h"
 #include "controls/Fonts.h"
@@ -95,6 +96,7 @@ TF_Mainform::TF_Mainform(const QStringList &arguments, QWidget *parent)
 
     createControls();
     FormCreate(arguments);
+    installBoardAids(*this);
 }
 
 TF_Mainform::~TF_Mainform()
@@ -143,6 +145,8 @@ void TF_Mainform::createControls()
     im_Sharp->setPixmap(sharp);
     im_Sharp->resize(100, 15);
     im_Sharp->hide();
+    // The page's layout sizes the area after the window's own resize has been handled.
+    connect(sb_Main, &CardArea::resized, this, &TF_Mainform::centreSharp);
 
     // The templates: never shown, copied by every card.
     QWidget *templates = sb_Main->canvas();
@@ -191,8 +195,7 @@ void TF_Mainform::LoadBoardSettings()
     m_namn = s.namn;
     m_rader = s.rader;
     m_limits = {s.gronsek, s.gulsek, s.rodsek};
-    // A refresh period below one second would query the database without pause.
-    ti_UpdateBongs.setInterval(std::max(1000, s.updateMs));
+    ti_UpdateBongs.setInterval(s.updateMs);
     m_repaint = s.repaint;
     m_horizontal = s.horizontal;
     if (m_horizontal) {
@@ -215,6 +218,10 @@ void TF_Mainform::layoutTopBar()
     pa_Top->setGeometry(0, 0, width(), 36);
     pa_Hoger->move(width() - 344, 0);
     PageControl1->setGeometry(0, 36, width(), std::max(0, height() - 36));
+}
+
+void TF_Mainform::centreSharp()
+{
     im_Sharp->move((sb_Main->width() - im_Sharp->width()) / 2,
                    (sb_Main->height() - im_Sharp->height()) / 2);
     im_Sharp->lower();

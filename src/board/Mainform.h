@@ -54,6 +54,11 @@ using CardList = std::vector<std::unique_ptr<TBoxInfo>>;
 int tagOf(const QObject *object);
 void setTag(QObject *object, int tag);
 
+// The scale, in percent, at which a card shows a picture: the card's width over the picture's,
+// rounded. The layout compares the picture's height at this scale with the row height.
+int cardImageScale(int cardWidth, int pictureWidth);
+int shownPictureHeight(int cardWidth, QSize picture);
+
 class TF_Mainform : public QWidget
 {
     Q_OBJECT
@@ -120,7 +125,11 @@ public:
     // Refresh cycle and builds.
     void ti_UpdateBongsTimer();
     void LoadBongs();
-    void LoadNewBongs();
+    // False when a statement failed (and was reported).
+    bool LoadNewBongs();
+    // Builds, placed like new tickets, the open tickets at or below LastId that are not on the
+    // tab: a lower number committed after a higher one was read, or a ticket reopened elsewhere.
+    void LoadLateBongs();
     void ReloadBongs();
     void LoadReadyBongs();
 
@@ -137,6 +146,12 @@ public:
     void bu_InstallningarClick();
     void bu_stangClick();
 
+signals:
+    // For the keyboard and the new-ticket signal (BoardAids.h).
+    void refreshStarted();
+    void refreshEnded();
+    void bongDone(int number, const QString &id, int seconds);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -148,8 +163,11 @@ private:
     void FormClose();
     void FormResize();
     void layoutTopBar();
+    void centreSharp();
     CardLayout::Settings layoutSettings() const;
-    void buildRows(TQuery &query, CardLayout::Cursor &cursor, bool open);
+    enum class Rows { Open, Late, Done }; // late rows leave LastId as it is
+    void buildRows(TQuery &query, CardLayout::Cursor &cursor, Rows rows);
+    void buildNewRows(const QStringList &select, Rows rows);
     void noteSkipped(const TicketRow &row);
     void closeGapAfter(CardList &list, size_t position, QPoint removed, CardLayout::Tab tab);
     bool changeStatus(CardList &list, CardArea *area, CardLayout::Tab tab, int number);
@@ -161,4 +179,5 @@ private:
     bool m_horizontal = false;
     Qt::WindowStates m_stateAtLastResize = Qt::WindowNoState;
     QSet<QString> m_skipped; // tickets already noted in the log as not shown
+    QSet<int> m_unshown; // open tickets whose picture could not be shown: not read again
 };

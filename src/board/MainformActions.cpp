@@ -77,8 +77,8 @@ void TF_Mainform::closeGapAfter(CardList &list, size_t position, QPoint removed,
         return;
     }
     const CardLayout::Settings s = layoutSettings();
-    const QPoint cell =
-        CardLayout::cellOf(freed, Tab::Main, s, CardLayout::rowHeight(sb_Main->height(), s.rader));
+    const QPoint cell = CardLayout::cellOf(freed, Tab::Main, s,
+                                           CardLayout::rowHeight(sb_Main->cardsHeight(), s.rader));
     layoutState.nextRow = cell.y();
     if (m_horizontal)
         layoutState.nextCol = cell.x();
@@ -119,7 +119,11 @@ bool TF_Mainform::changeStatus(CardList &list, CardArea *area, Tab tab, int numb
 
 void TF_Mainform::SetBongDone(int number)
 {
-    changeStatus(MainList, sb_Main, Tab::Main, number);
+    const int found = FindCard(MainList, number);
+    const QString id = found < 0 ? QString() : MainList[size_t(found)]->Id;
+    const int seconds = found < 0 ? 0 : MainList[size_t(found)]->Seconds;
+    if (changeStatus(MainList, sb_Main, Tab::Main, number))
+        emit bongDone(number, id, seconds);
 }
 
 void TF_Mainform::SetBongOpen(int number)

@@ -3,7 +3,6 @@
 #include "Mainform.h"
 #include "TicketPicture.h"
 #include "controls/Panel.h"
-#include "controls/PixGeometry.h"
 #include "pos/ErrorReport.h"
 
 using CardLayout::Cursor;
@@ -36,6 +35,7 @@ void select(TQuery &q, const QStringList &statement)
 void TF_Mainform::ti_UpdateBongsTimer()
 {
     ti_UpdateBongs.stop();
+    emit refreshStarted();
     const bool done = ErrorReport::guarded([this] {
         link.CheckConnection();
         if (link.isEnding())
@@ -44,31 +44,33 @@ void TF_Mainform::ti_UpdateBongsTimer()
             ReloadBongs();
         else if (LastId == 0)
             LoadBongs();
-        else
-            LoadNewBongs();
+        else if (LoadNewBongs())
+            LoadLateBongs();
     });
     // A connect sequence that failed on its own leaves the board without database work.
     if (done && !link.isEnding())
         ti_UpdateBongs.start();
+    emit refreshEnded();
 }
 
-void TF_Mainform::buildRows(TQuery &q, Cursor &cursor, bool open)
+void TF_Mainform::buildRows(TQuery &q, Cursor &cursor, Rows rows)
 {
+    const bool open = rows != Rows::Done;
     for (; !q.eof(); q.next()) {
         const TicketRow row = readTicketRow(q, open);
-        if (open)
+        if (rows == Rows::Open)
             LastId = row.number;
         const TicketPicture::Result picture = TicketPicture::load(row.bong);
         if (picture.problem != TicketPicture::Problem::None) {
             cursor.skip(); // the ticket keeps its slot
             noteSkipped(row);
+            if (open)
+                m_unshown.insert(row.number);
             continue;
         }
-        // The layout compares the picture's height as the card shows it, scaled to the card's
-        // width, with the row height.
-        const int shownHeight = PixGeometry::nearest(double(picture.image.height())
-                                                     * pa_Mall->width() / picture.image.width());
-        const CardLayout::Placement p = cursor.place(shownHeight);
+        // The layout compares the picture's height as the card shows it with the row height.
+        const CardLayout::Placement p =
+            cursor.place(shownPictureHeight(pa_Mall->width(), picture.image.size()));
         BuildCard(p.left, p.top, p.height, p.row, p.col, row, picture.image);
     }
     q.close();
@@ -100,10 +102,10 @@ void TF_Mainform::LoadBongs()
         if (count(q, S::countOpen(m_namn)) > 0) {
             sb_Main->hide();
             select(q, S::selectOpen(m_namn));
-            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(),
+            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(),
                           MainGrid, &layoutState);
             cursor.startFull();
-            buildRows(q, cursor, true);
+            buildRows(q, cursor, Rows::Open);
         }
     } catch (const TavlixError &e) {
         sb_Main->show(); // not left blank behind the report
@@ -113,20 +115,51 @@ void TF_Mainform::LoadBongs()
     sb_Main->updateExtent();
 }
 
-void TF_Mainform::LoadNewBongs()
+bool TF_Mainform::LoadNewBongs()
+{
+    bool succeeded = true;
+    try {
+        if (count(link.qu_Slask, S::countNewOpen(m_namn, LastId)) > 0)
+            buildNewRows(S::selectNewOpen(m_namn, LastId), Rows::Open);
+    } catch (const TavlixError &e) {
+        succeeded = false;
+        ErrorReport::showError(e.message());
+    }
+    sb_Main->repaint();
+    return succeeded;
+}
+
+void TF_Mainform::buildNewRows(const QStringList &statement, Rows rows)
+{
+    Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(),
+                  MainGrid, &layoutState);
+    cursor.startIncremental();
+    // The area is not hidden here: showing it again would walk every card on the tab, and the
+    // new cards appear together anyway, in the one repaint after this handler.
+    sb_Main->setHorzPosition(0);
+    select(link.qu_Slask, statement);
+    buildRows(link.qu_Slask, cursor, rows);
+}
+
+void TF_Mainform::LoadLateBongs()
 {
     TQuery &q = link.qu_Slask;
     try {
-        if (count(q, S::countNewOpen(m_namn, LastId)) > 0) {
-            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->height(),
-                          MainGrid, &layoutState);
-            cursor.startIncremental();
-            // The area is not hidden here: showing it again would walk every card on the tab,
-            // and the new cards appear together anyway, in the one repaint after this handler.
-            sb_Main->setHorzPosition(0);
-            select(q, S::selectNewOpen(m_namn, LastId));
-            buildRows(q, cursor, true);
+        // Only numbers: with nothing missing the cycle reads no picture.
+        select(q, S::selectOpenNumbers(m_namn, LastId));
+        QSet<int> shown;
+        for (const auto &record : MainList)
+            shown.insert(record->Number);
+        QList<int> missing;
+        for (; !q.eof(); q.next()) {
+            const int number = q.fieldAsInteger(QStringLiteral("ID"));
+            if (!shown.contains(number) && !m_unshown.contains(number))
+                missing.append(number);
         }
+        q.close();
+        if (missing.isEmpty())
+            return;
+        buildNewRows(S::selectOpenAmong(m_namn, missing), Rows::Late);
     } catch (const TavlixError &e) {
         ErrorReport::showError(e.message());
     }
@@ -151,10 +184,10 @@ void TF_Mainform::LoadReadyBongs()
         if (count(q, S::countDone(m_namn)) > 0) {
             sb_Ready->hide();
             select(q, S::selectDone(m_namn));
-            Cursor cursor(Tab::Ready, layoutSettings(), sb_Ready->width(), sb_Ready->height(),
+            Cursor cursor(Tab::Ready, layoutSettings(), sb_Ready->width(), sb_Ready->cardsHeight(),
                           ReadyGrid, nullptr);
             cursor.startFull();
-            buildRows(q, cursor, false);
+            buildRows(q, cursor, Rows::Done);
         }
     } catch (const TavlixError &e) {
         sb_Ready->show(); // not left blank behind the report

@@ -8,6 +8,18 @@
 #include "pos/TextUtils.h"
 #include "pos/TimeUtils.h"
 
+int cardImageScale(int cardWidth, int pictureWidth)
+{
+    return PixGeometry::nearest(double(cardWidth) / pictureWidth * 100);
+}
+
+int shownPictureHeight(int cardWidth, QSize picture)
+{
+    return PixGeometry::scaledSize(picture.width(), picture.height(),
+                                   cardImageScale(cardWidth, picture.width()))
+        .height;
+}
+
 QColor TF_Mainform::AgeColor(int age) const
 {
     return ::AgeColor(age, m_limits,
@@ -58,7 +70,7 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     box->Image()->setPicture(picture);
     box->PictureLoaded();
     box->Image()->setResample(true);
-    box->setImageScale(PixGeometry::nearest(double(box->width()) / box->Image()->width() * 100));
+    box->setImageScale(cardImageScale(box->width(), box->Image()->width()));
     setTag(box, number);
     connect(box, &TPixImageBox::OnClick, this, [this, open](QObject *sender) {
         ErrorReport::guarded([&] { open ? ImageClick(sender) : ImageClickReady(sender); });

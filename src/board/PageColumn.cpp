@@ -38,14 +38,14 @@ void PageColumn::setCurrentIndex(int index)
     m_tabs->setCurrentIndex(index);
 }
 
-QRect PageColumn::AdjustPageRect(const QSize &client, int computedTop)
+QRect PageColumn::AdjustPageRect(const QSize &client)
 {
-    return QRect(QPoint(0, computedTop - 10),
-                 QPoint(client.width() - tabColumnWidth - 1, client.height() - 1));
+    // Nothing of a page lies above the control, where the first row of cards would be clipped.
+    return QRect(QPoint(0, 0), QPoint(client.width() - tabColumnWidth - 1, client.height() - 1));
 }
 
 void PageColumn::resizeEvent(QResizeEvent *)
 {
-    m_pages->setGeometry(AdjustPageRect(size(), standardTop));
+    m_pages->setGeometry(AdjustPageRect(size()));
     m_tabs->setGeometry(width() - tabColumnWidth, 0, tabColumnWidth, height());
 }

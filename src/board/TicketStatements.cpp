@@ -63,6 +63,22 @@ QStringList selectDone(const QString &namn)
                       {QStringLiteral("Order by ID")});
 }
 
+QStringList selectOpenNumbers(const QString &namn, int lastId)
+{
+    return withDevice(QStringLiteral("Select ID from Tavlix where Status = 0"), namn,
+                      {QStringLiteral("And ID <= ") + QString::number(lastId)});
+}
+
+QStringList selectOpenAmong(const QString &namn, const QList<int> &numbers)
+{
+    QStringList list;
+    for (const int n : numbers)
+        list.append(QString::number(n));
+    return withDevice(QStringLiteral("Select * from Tavlix where Status = 0"), namn,
+                      {QStringLiteral("And ID in (") + list.join(QStringLiteral(", ")) + u')',
+                       QStringLiteral("Order by ID")});
+}
+
 QStringList markDone(int seconds, const QString &id)
 {
     return {QStringLiteral("Update Tavlix Set Status = 1, "),

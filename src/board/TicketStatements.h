@@ -16,6 +16,10 @@ QStringList selectOpen(const QString &namn);
 QStringList selectNewOpen(const QString &namn, int lastId);
 QStringList countDone(const QString &namn);
 QStringList selectDone(const QString &namn);
+// The late-commit check: the numbers, and nothing else, of the open tickets at or below lastId,
+// and then the open tickets among numbers (which must not be empty), in ascending number.
+QStringList selectOpenNumbers(const QString &namn, int lastId);
+QStringList selectOpenAmong(const QString &namn, const QList<int> &numbers);
 QStringList markDone(int seconds, const QString &id);
 QStringList reopen(int seconds, const QString &id);
 QStringList deviceNames();

@@ -1,8 +1,10 @@
 #include "PixImage.h"
 
 #include "PixGeometry.h"
+#include "SmoothScale.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 TPixImage::TPixImage(QWidget *parent)
@@ -132,31 +134,42 @@ bool TPixImage::ConvertTo24Bit(const QColor &background)
     return true;
 }
 
-void TPixImage::paintEvent(QPaintEvent *)
+void TPixImage::paintEvent(QPaintEvent *event)
 {
     const bool saved = m_drawing;
     m_drawing = true;
     QPainter p(this);
     const QRect target = DrawingRect();
     if (m_smoothing) {
-        // A 24-bit copy at natural size on the back colour, stretched with smoothing.
-        QImage copy(m_picture.width(), m_picture.height(), QImage::Format_RGB32);
-        if (!copy.isNull() && !target.isEmpty()) {
-            copy.fill(m_resampleBackColor);
-            {
-                QPainter cp(&copy);
-                m_picture.draw(cp, copy.rect());
-            }
-            p.drawImage(
-                target.topLeft(),
-                copy.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        }
+        paintSmooth(p, target, event->rect() & visibleRegion().boundingRect());
     } else {
         m_picture.draw(p, target);
         if (m_resample && !m_picture.isVector() && m_delay.interval() > 0)
             m_delay.start();
     }
     m_drawing = saved;
+}
+
+void TPixImage::paintSmooth(QPainter &painter, const QRect &target, const QRect &exposed)
+{
+    // Only the part in view is scaled: a picture zoomed far would otherwise cost its whole
+    // enlarged size at every pass. The part is made of a 24-bit copy of the source pixels it
+    // needs, on the back colour.
+    const QRect area = (target & exposed).translated(-target.topLeft());
+    if (area.isEmpty())
+        return;
+    const SmoothScale scale(QSize(m_picture.width(), m_picture.height()), target.size(), area);
+    const QRect source = scale.sourceRect();
+    QImage part(source.size(), QImage::Format_RGB32);
+    if (part.isNull())
+        return;
+    part.fill(m_resampleBackColor);
+    {
+        QPainter pp(&part);
+        m_picture.draw(pp, QRect(-source.topLeft(), QSize(m_picture.width(), m_picture.height())));
+    }
+    painter.drawImage(target.topLeft() + area.topLeft(), scale.scaled(part));
+    m_smoothedArea = area.translated(target.topLeft());
 }
 
 void TPixImage::smoothPass()

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class QPainter;
+
 // Paints one picture in its rectangle: at natural size, stretched, or scaled with its aspect
 // ratio kept, optionally centred. Every ordinary paint uses a plain stretch; with Resample on,
 // once no paint has come for ResampleDelay milliseconds the picture is drawn once more with a
@@ -48,6 +50,8 @@ public:
     bool ConvertTo24Bit(const QColor &background);
     bool isOpaque() const { return m_opaque; }
     bool isSmoothPassPending() const { return m_delay.isActive(); }
+    // The part of the control the last smooth pass scaled: only what was in view.
+    QRect smoothedArea() const { return m_smoothedArea; }
 
     QSize sizeHint() const override;
 
@@ -71,6 +75,7 @@ protected:
 private:
     void pictureChanged();
     void smoothPass();
+    void paintSmooth(QPainter &painter, const QRect &target, const QRect &exposed);
     void progress(int stage, int percent, bool redrawNow);
 
     TPicture m_picture;
@@ -86,5 +91,6 @@ private:
     bool m_opaque = false;
     bool m_smoothing = false; // the paint now running is the smooth pass
     bool m_leftPressed = false;
+    QRect m_smoothedArea;
     QTimer m_delay;
 };

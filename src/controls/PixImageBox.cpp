@@ -16,7 +16,7 @@
 TPixImageBox::TPixImageBox(QWidget *parent)
     : QWidget(parent)
 {
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::StrongFocus); // follows Focusable
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_image = new TPixImage(this);
@@ -137,6 +137,15 @@ void TPixImageBox::setImageCenter(bool on)
         return;
     m_center = on;
     LayoutImage(true);
+}
+
+void TPixImageBox::setFocusable(bool on)
+{
+    if (m_focusable == on)
+        return;
+    m_focusable = on;
+    // The toolkit itself focuses a click-focus widget on any press, before the press handlers.
+    setFocusPolicy(on ? Qt::StrongFocus : Qt::TabFocus);
 }
 
 void TPixImageBox::setImageScale(int scale)

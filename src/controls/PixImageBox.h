@@ -46,7 +46,7 @@ public:
     QCursor imageScaleCursor() const { return m_scaleCursor; }
     void setImageScaleCursor(const QCursor &c) { m_scaleCursor = c; }
     bool focusable() const { return m_focusable; }
-    void setFocusable(bool on) { m_focusable = on; }
+    void setFocusable(bool on);
 
     int imageScale() const { return m_scale; }
     void setImageScale(int scale);

@@ -11,7 +11,8 @@ TXiButton::TXiButton(QWidget *parent)
 {
     resize(75, 25);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    // Not click focus: only a left press takes the focus, and the press handler does that.
+    setFocusPolicy(Qt::TabFocus);
     m_state.colors = *schemeColors(TColorScheme::csSilver);
     m_state.colors[OverColorGrad] = Qt::white;
     m_state.colors[DownColorGrad] = Qt::white;
@@ -120,7 +121,7 @@ void TXiButton::setDefault(bool on)
 void TXiButton::setTabStop(bool on)
 {
     m_tabStop = on;
-    setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
+    setFocusPolicy(on ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void TXiButton::updateMnemonic()
@@ -255,8 +256,6 @@ void TXiButton::focusOutEvent(QFocusEvent *)
 
 void TXiButton::keyPressEvent(QKeyEvent *event)
 {
-    const bool plain =
-        !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     switch (event->key()) {
     case Qt::Key_Space:
         if (!event->isAutoRepeat())
@@ -264,12 +263,10 @@ void TXiButton::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (plain) {
-            click();
-            repaint();
-            return;
-        }
-        break;
+        // Delivered to the button, Enter clicks it whatever modifier is held.
+        click();
+        repaint();
+        return;
     default:
         break;
     }

@@ -98,3 +98,17 @@ bool TDatabase::isSqlite() const
 {
     return m_dbms.contains(QStringLiteral("SQLite"), Qt::CaseInsensitive);
 }
+
+bool TDatabase::isPostgreSql() const
+{
+    return m_dbms.contains(QStringLiteral("PostgreSQL"), Qt::CaseInsensitive);
+}
+
+QString TDatabase::binaryTypeName() const
+{
+    if (isSqlite())
+        return QStringLiteral("BLOB");
+    if (isPostgreSql())
+        return QStringLiteral("bytea");
+    return {};
+}

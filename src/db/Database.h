@@ -25,9 +25,13 @@ public:
     void open();
     bool isOpen() const;
 
-    // The database engine's own name as the driver reports it ("SQLite", "Microsoft SQL Server").
+    // The database engine's own name as the driver reports it ("SQLite", "PostgreSQL",
+    // "Microsoft SQL Server").
     QString dbmsName() const { return m_dbms; }
     bool isSqlite() const;
+    bool isPostgreSql() const;
+    // This engine's name for SQL Server's VarBinary(Max); empty where that name is understood.
+    QString binaryTypeName() const;
 
     QSqlDatabase &handle() { return m_db; }
 

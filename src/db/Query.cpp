@@ -42,13 +42,15 @@ QString TQuery::text() const
 
 QString TQuery::sentText() const
 {
-    // SQLite does not know SQL Server's type name VarBinary(Max); everything else goes verbatim.
-    if (!m_database.isSqlite())
+    // SQLite and PostgreSQL do not know SQL Server's type name VarBinary(Max); everything else
+    // goes verbatim.
+    const QString binary = m_database.binaryTypeName();
+    if (binary.isEmpty())
         return text();
     static const QRegularExpression varbinaryMax(
         QStringLiteral("\\bVarBinary\\s*\\(\\s*Max\\s*\\)"),
         QRegularExpression::CaseInsensitiveOption);
-    return QString(text()).replace(varbinaryMax, QStringLiteral("BLOB"));
+    return QString(text()).replace(varbinaryMax, binary);
 }
 
 void TQuery::fail() const

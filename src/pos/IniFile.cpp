@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include "Cp1252.h"
+#include "FileRewrite.h"
 #include "TavlixError.h"
 
 #include <QFile>
@@ -11,49 +12,112 @@
 
 namespace {
 
-// One line of the file as bytes, with its line ending kept apart so it can be written back as is.
+// One line of the file, with its line ending kept apart so it can be written back as is.
 struct Line
 {
-    QByteArray text;
-    QByteArray ending;
+    QString text;
+    QString ending;
 };
 
-std::vector<Line> splitLines(const QByteArray &bytes)
+// The file's text: Windows-1252, or UTF-16LE when the file begins with that byte-order mark.
+// Windows-1252 decodes every byte to its own character, so unchanged lines are written back
+// byte for byte.
+struct Document
+{
+    bool utf16 = false;
+    std::vector<Line> lines;
+};
+
+const QByteArray utf16Mark("\xFF\xFE", 2);
+
+// A line ends with CR LF, LF or a lone CR.
+std::vector<Line> splitLines(const QString &text)
 {
     std::vector<Line> lines;
     qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype nl = bytes.indexOf('\n', start);
-        if (nl < 0) {
-            lines.push_back({bytes.mid(start), {}});
-            break;
-        }
-        qsizetype end = nl;
-        if (end > start && bytes.at(end - 1) == '\r')
-            --end;
-        lines.push_back({bytes.mid(start, end - start), bytes.mid(end, nl + 1 - end)});
-        start = nl + 1;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
+            ++end;
+        qsizetype next = end;
+        if (next < text.size() && text.at(next) == u'\r')
+            ++next;
+        if (next < text.size() && text.at(next) == u'\n')
+            ++next;
+        lines.push_back({text.mid(start, end - start), text.mid(end, next - end)});
+        start = next;
     }
     return lines;
 }
 
-std::optional<QString> sectionName(const QByteArray &line)
+Document parse(const QByteArray &bytes)
 {
-    const QByteArray t = line.trimmed();
-    if (!t.startsWith('['))
-        return std::nullopt;
-    const qsizetype close = t.indexOf(']');
-    if (close < 0)
-        return std::nullopt;
-    return Cp1252::decode(t.mid(1, close - 1)).trimmed();
+    Document doc;
+    doc.utf16 = bytes.startsWith(utf16Mark);
+    QString text;
+    if (doc.utf16) {
+        text.reserve(bytes.size() / 2);
+        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2)
+            text.append(QChar(char16_t(uchar(bytes.at(i)) | uchar(bytes.at(i + 1)) << 8)));
+    } else {
+        text = Cp1252::decode(bytes);
+    }
+    doc.lines = splitLines(text);
+    return doc;
 }
 
-std::optional<QString> keyName(const QByteArray &line)
+QByteArray serialize(const Document &doc)
 {
-    const qsizetype eq = line.indexOf('=');
-    if (eq < 0)
+    QString text;
+    for (const Line &line : doc.lines)
+        text += line.text + line.ending;
+    if (!doc.utf16)
+        return Cp1252::encode(text);
+    QByteArray bytes = utf16Mark;
+    bytes.reserve(2 + text.size() * 2);
+    for (const QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+// The blanks around a line: ASCII white space.
+bool isBlank(QChar c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+QStringView trimBlanks(QStringView s)
+{
+    while (!s.isEmpty() && isBlank(s.front()))
+        s = s.sliced(1);
+    while (!s.isEmpty() && isBlank(s.back()))
+        s.chop(1);
+    return s;
+}
+
+// A header opens its section even without the closing bracket: the rest of the line names it.
+std::optional<QString> sectionName(const QString &line)
+{
+    const QStringView t = trimBlanks(line);
+    if (!t.startsWith(u'['))
         return std::nullopt;
-    return Cp1252::decode(line.left(eq)).trimmed();
+    const qsizetype close = t.indexOf(u']');
+    return (close < 0 ? t.sliced(1) : t.sliced(1, close - 1)).toString().trimmed();
+}
+
+bool isComment(const QString &line)
+{
+    return trimBlanks(line).startsWith(u';');
+}
+
+std::optional<QString> keyName(const QString &line)
+{
+    const qsizetype eq = line.indexOf(u'=');
+    if (eq < 0 || isComment(line))
+        return std::nullopt;
+    return line.left(eq).trimmed();
 }
 
 bool sameName(const QString &a, const QString &b)
@@ -61,9 +125,9 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QString valueOf(const QByteArray &line)
+QString valueOf(const QString &line)
 {
-    QString value = Cp1252::decode(line.mid(line.indexOf('=') + 1)).trimmed();
+    QString value = line.mid(line.indexOf(u'=') + 1).trimmed();
     if (value.size() >= 2) {
         const QChar first = value.front();
         if ((first == u'"' || first == u'\'') && value.back() == first)
@@ -72,19 +136,47 @@ QString valueOf(const QByteArray &line)
     return value;
 }
 
+// Trailing spaces, and only spaces, go: a default loses them when it is returned.
+QString chopSpaces(QString text)
+{
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text;
+}
+
+// A value is one line of the file: each line break in it (CR LF, LF or a lone CR) becomes a space.
+QString oneLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+
+// A section or key name as the caller gives it loses leading and trailing spaces, and only spaces.
+QString callerName(const QString &name)
+{
+    const QString text = chopSpaces(oneLine(name));
+    qsizetype begin = 0;
+    while (begin < text.size() && text.at(begin) == u' ')
+        ++begin;
+    return text.mid(begin);
+}
+
 // Where a section and one of its keys stand in the file.
 struct Place
 {
     std::optional<size_t> section; // header line
     std::optional<size_t> key; // entry line
-    size_t sectionEnd = 0; // one past the section's last non-blank line
+    size_t sectionEnd = 0; // one past the section's header or last entry
 };
 
 Place locate(const std::vector<Line> &lines, const QString &section, const QString &key)
 {
     Place place;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = sectionName(lines[i].text)) {
+        const QString &text = lines[i].text;
+        if (const auto name = sectionName(text)) {
             if (place.section)
                 break; // the next section begins
             if (sameName(*name, section)) {
@@ -93,12 +185,11 @@ Place locate(const std::vector<Line> &lines, const QString &section, const QStri
             }
             continue;
         }
-        if (!place.section)
+        if (!place.section || isComment(text) || trimBlanks(text).isEmpty())
             continue;
-        if (!lines[i].text.trimmed().isEmpty())
-            place.sectionEnd = i + 1;
+        place.sectionEnd = i + 1;
         if (!place.key) {
-            if (const auto name = keyName(lines[i].text); name && sameName(*name, key))
+            if (const auto name = keyName(text); name && sameName(*name, key))
                 place.key = i;
         }
     }
@@ -114,12 +205,12 @@ QString readString(const QString &path, const QString &section, const QString &k
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return def;
-    const std::vector<Line> lines = splitLines(file.readAll());
-    const Place place = locate(lines, section, key);
+        return chopSpaces(def);
+    const Document doc = parse(file.readAll());
+    const Place place = locate(doc.lines, callerName(section), callerName(key));
     if (!place.key)
-        return def;
-    return valueOf(lines[*place.key].text);
+        return chopSpaces(def);
+    return valueOf(doc.lines[*place.key].text);
 }
 
 void writeString(const QString &path, const QString &section, const QString &key,
@@ -128,48 +219,58 @@ void writeString(const QString &path, const QString &section, const QString &key
     const auto fail = [&path] {
         throw TavlixError(QStringLiteral("Unable to write to %1").arg(path));
     };
+    const QString sectionName = callerName(section);
+    const QString keyName = callerName(key);
+    const QString text = oneLine(value);
 
     QByteArray bytes;
     QFile existing(path);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
+    const bool exists = existing.exists();
+    if (exists) {
+        // Opened for writing before anything is done, so that a file the board may not write
+        // stays as it is.
+        if (!existing.open(QIODevice::ReadWrite))
             fail();
         bytes = existing.readAll();
-        existing.close();
     }
 
-    std::vector<Line> lines = splitLines(bytes);
-    // New lines take the file's own line ending; a new file gets CR LF.
-    QByteArray eol = QByteArrayLiteral("\r\n");
-    if (!lines.empty() && !lines.front().ending.isEmpty())
+    Document doc = parse(bytes);
+    std::vector<Line> &lines = doc.lines;
+    // A file of the UTF-16 mark alone holds one empty line, as the profile functions see it.
+    if (doc.utf16 && lines.empty())
+        lines.push_back({});
+    // New line ends follow the file's first line; a new file and a UTF-16 file get CR LF.
+    QString eol = QStringLiteral("\r\n");
+    if (!doc.utf16 && !lines.empty() && !lines.front().ending.isEmpty())
         eol = lines.front().ending;
 
-    const QByteArray entry = Cp1252::encode(key) + '=' + Cp1252::encode(value);
-    const Place place = locate(lines, section, key);
+    const QString entry = keyName + u'=' + text;
+    const Place place = locate(lines, sectionName, keyName);
     if (place.key) {
         Line &line = lines[*place.key];
-        line.text = line.text.left(line.text.indexOf('=') + 1) + Cp1252::encode(value);
+        line.text = line.text.left(line.text.indexOf(u'=') + 1) + text;
+        if (line.ending.isEmpty())
+            line.ending = eol;
     } else if (place.section) {
         const size_t at = place.sectionEnd;
-        if (at == lines.size() && !lines.empty() && lines.back().ending.isEmpty())
+        if (at == lines.size() && lines.back().ending.isEmpty())
             lines.back().ending = eol;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line {entry, eol});
     } else {
         if (!lines.empty() && lines.back().ending.isEmpty())
             lines.back().ending = eol;
-        lines.push_back({'[' + Cp1252::encode(section) + ']', eol});
+        lines.push_back({u'[' + sectionName + u']', eol});
         lines.push_back({entry, eol});
     }
 
-    QByteArray out;
-    out.reserve(bytes.size() + entry.size() + 16);
-    for (const Line &line : lines)
-        out += line.text + line.ending;
-
+    const QByteArray out = serialize(doc);
+    if (exists) {
+        if (!FileRewrite::rewrite(existing, bytes, out))
+            fail();
+        return;
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail();
-    if (file.write(out) != out.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit())
         fail();
 }
 

@@ -16,11 +16,13 @@ int ElapsedSeconds(const QDateTime &later, const QDateTime &earlier);
 struct WaitHooks
 {
     std::function<qint64()> clockMs; // a monotonic millisecond clock
-    std::function<void()> handleEvents; // handles every pending event once
+    // Handles every pending event once; when none is pending, first sleeps until one arrives
+    // or maxWaitMs have passed.
+    std::function<void(qint64 maxWaitMs)> handleEvents;
 };
 
 WaitHooks defaultWaitHooks();
 
 // Returns once at least milliseconds have passed, handling events in every round, so that timers
-// and input go on during the wait.
+// and input go on during the wait. Between events the thread sleeps, bounded by the time left.
 void WaitResponsive(int milliseconds, const WaitHooks &hooks = defaultWaitHooks());

@@ -5,17 +5,21 @@
 #include "controls/Panel.h"
 #include "controls/PixGeometry.h"
 #include "controls/PixImageBox.h"
+#include "controls/WindowPlacement.h"
 #include "controls/XiButton.h"
 #include "pos/TextUtils.h"
 
 #include <QGuiApplication>
-#include <QScreen>
+#include <QResizeEvent>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 constexpr int bildWidth = 508;
 constexpr int bildHeight = 627;
 constexpr int barHeight = 36;
+constexpr int hogerWidth = 344;
 } // namespace
 
 TF_BildPreview::TF_BildPreview(AgeColorFunction ageColor, QWidget *board)
@@ -29,7 +33,6 @@ TF_BildPreview::TF_BildPreview(AgeColorFunction ageColor, QWidget *board)
     resize(bildWidth, bildHeight + barHeight);
 
     Bild = new TPixImageBox(this);
-    Bild->setGeometry(0, 0, bildWidth, bildHeight);
     Bild->setColor(Qt::white);
     Bild->setHorzScrollBarVisible(false);
     Bild->setImageFitOnlyBig(false);
@@ -42,7 +45,6 @@ TF_BildPreview::TF_BildPreview(AgeColorFunction ageColor, QWidget *board)
 
     pa_Botten = new TPanel(this);
     pa_Botten->setColor(Qt::black);
-    pa_Botten->setGeometry(0, bildHeight, bildWidth, barHeight);
 
     pa_MallKlocka = new TPanel(pa_Botten);
     pa_MallKlocka->setGeometry(0, 0, 121, barHeight);
@@ -53,16 +55,46 @@ TF_BildPreview::TF_BildPreview(AgeColorFunction ageColor, QWidget *board)
 
     pa_Hoger = new TPanel(pa_Botten);
     pa_Hoger->setColor(Qt::black);
-    pa_Hoger->setGeometry(bildWidth - 344, 0, 344, barHeight);
+    pa_Hoger->resize(hogerWidth, barHeight);
 
     bu_stang = new TXiButton(pa_Hoger);
-    bu_stang->setGeometry(344 - 41, 0, 41, 35);
+    bu_stang->resize(41, 35);
     bu_stang->setColorScheme(TColorScheme::csGraySkin);
     bu_stang->setGlyph(Glyphs::house());
     connect(bu_stang, &TXiButton::OnClick, this, &TF_BildPreview::bu_stangClick);
 
+    layOut();
+
     ti_Sekunder.setInterval(1000);
     connect(&ti_Sekunder, &QTimer::timeout, this, &TF_BildPreview::ti_SekunderTimer);
+}
+
+void TF_BildPreview::layOut()
+{
+    // The picture fills the window above the bar; the bar spans the bottom with the clock at
+    // its left and the close button at its right edge. In a narrow window the right-hand panel
+    // gives way before it would cover the clock.
+    const int barTop = height() - barHeight;
+    Bild->setGeometry(0, 0, width(), barTop);
+    pa_Botten->setGeometry(0, barTop, width(), barHeight);
+    const int hogerLeft = std::max(pa_MallKlocka->width(), width() - hogerWidth);
+    pa_Hoger->setGeometry(hogerLeft, 0, std::max(0, width() - hogerLeft), barHeight);
+    bu_stang->move(pa_Hoger->width() - bu_stang->width(), 0);
+}
+
+void TF_BildPreview::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+    fitPictureToWidth();
+}
+
+void TF_BildPreview::fitPictureToWidth()
+{
+    // The picture fills the width of the box, at opening and at every size of the window.
+    const int pictureWidth = Bild->Image()->picture().width();
+    if (pictureWidth > 0)
+        Bild->setImageScale(PixGeometry::nearest(double(Bild->width()) / pictureWidth * 100));
 }
 
 void TF_BildPreview::loadPicture(const TPicture &picture)
@@ -70,9 +102,7 @@ void TF_BildPreview::loadPicture(const TPicture &picture)
     Bild->Image()->setPicture(picture);
     Bild->PictureLoaded();
     Bild->Image()->setResample(true);
-    if (Bild->Image()->width() > 0)
-        Bild->setImageScale(
-            PixGeometry::nearest(double(Bild->width()) / Bild->Image()->width() * 100));
+    fitPictureToWidth();
 }
 
 void TF_BildPreview::showTicket(const TPicture &picture, const QColor &color, int seconds)
@@ -96,11 +126,8 @@ void TF_BildPreview::showDoneTicket(const TPicture &picture)
 void TF_BildPreview::centreOnBoardScreen()
 {
     const QWidget *board = parentWidget();
-    QScreen *screen = board ? board->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    WindowPlacement::centreOnScreen(this,
+                                    board ? board->screen() : QGuiApplication::primaryScreen());
 }
 
 void TF_BildPreview::ti_SekunderTimer()

@@ -41,7 +41,12 @@ public:
     void ti_SekunderTimer();
     void bu_stangClick();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void layOut();
+    void fitPictureToWidth();
     void loadPicture(const TPicture &picture);
     void BildMouseDown(Qt::MouseButton button);
     void centreOnBoardScreen();

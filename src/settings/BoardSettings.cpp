@@ -4,6 +4,9 @@
 #include "pos/InstallDir.h"
 #include "pos/TextUtils.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 const QString bong = QStringLiteral("BONG");
@@ -36,10 +39,16 @@ BoardSettings readBoardSettings(const QString &path)
     s.gronsek = number(path, skarm, u"GRONSEK", 280);
     s.gulsek = number(path, skarm, u"GULSEK", 500);
     s.rodsek = number(path, skarm, u"RODSEK", 1000);
-    s.updateMs = StrToIntDef(text(path, skarm, u"UPDATE", u"10"), 10) * 1000;
+    s.updateMs = refreshIntervalMs(StrToIntDef(text(path, skarm, u"UPDATE", u"10"), 10));
     s.repaint = JNToBool(text(path, skarm, u"REPAINT", u"N"));
     s.horizontal = JNToBool(text(path, skarm, u"HORIZONTAL", u"N"));
     return s;
+}
+
+int refreshIntervalMs(int updateSeconds)
+{
+    const qint64 ms = qint64(updateSeconds) * 1000;
+    return int(std::clamp<qint64>(ms, 1000, std::numeric_limits<int>::max()));
 }
 
 SettingsTexts readSettingsTexts(const QString &path)

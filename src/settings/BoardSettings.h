@@ -22,6 +22,10 @@ struct BoardSettings
 
 BoardSettings readBoardSettings(const QString &path);
 
+// The refresh period in milliseconds for UPDATE seconds: at least one second, so that the board
+// never queries the database without pause, and at most the longest interval a Qt timer takes.
+int refreshIntervalMs(int updateSeconds);
+
 // The texts the settings window shows and saves. BREDD and VANSTER are numbers because the
 // window's sample card holds them; every other value is shown exactly as stored.
 struct SettingsTexts

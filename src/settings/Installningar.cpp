@@ -1,9 +1,11 @@
 #include "Installningar.h"
 
 #include "BoardSettings.h"
+#include "NewTicketSettings.h"
 #include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
+#include "controls/WindowPlacement.h"
 #include "controls/XiButton.h"
 #include "pos/ErrorReport.h"
 #include "pos/TextUtils.h"
@@ -14,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 
 namespace {
 
@@ -44,6 +45,14 @@ QComboBox *combo(QWidget *parent, const QRect &geometry, const QStringList &item
     c->addItems(items);
     c->setGeometry(geometry);
     return c;
+}
+
+// Shows a stored value: its list entry becomes the current one when there is one of exactly that
+// text, so that the pop-up and the arrow keys start from it; any other value is shown as it is.
+void showValue(QComboBox *box, const QString &value)
+{
+    box->setCurrentIndex(box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    box->setEditText(value);
 }
 
 TXiButton *glyphButton(QWidget *parent, const QRect &geometry, const QImage &glyph)
@@ -129,6 +138,9 @@ TF_Installningar::TF_Installningar(QWidget *board)
     label(this, 316, 248, QStringLiteral("vid uppdatering"));
     label(this, 315, 272, QStringLiteral("Bongutskrift för denna skärm"));
     co_BongUtskrift = combo(this, QRect(315, 288, 185, 24), {});
+    // A typed name is stored as typed: no completion, and no list entry that differs only in
+    // case takes its place when the focus leaves.
+    co_BongUtskrift->setCompleter(nullptr);
     cb_Horisontalt = new QCheckBox(QStringLiteral("Rita bongarna horisontalt"), this);
     cb_Horisontalt->setGeometry(318, 320, 182, 17);
     bu_BytSkarm = glyphButton(this, QRect(321, 348, 41, 35), Glyphs::monitor());
@@ -143,6 +155,9 @@ TF_Installningar::TF_Installningar(QWidget *board)
                                   bu_VansterVanster, ed_Vanster, co_BongUtskrift, cb_Horisontalt};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
+    newTicketBoxes = new NewTicketBoxes(this);
+    setTabOrder(cb_Horisontalt, newTicketBoxes->cb_NyBlinka);
+    setTabOrder(newTicketBoxes->cb_NyBlinka, newTicketBoxes->cb_NyLjud);
 
     const auto guard = [this](void (TF_Installningar::*handler)()) {
         return [this, handler] {
@@ -168,9 +183,8 @@ TF_Installningar::TF_Installningar(QWidget *board)
 
     FormCreate();
 
-    QScreen *screen = board ? board->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    WindowPlacement::centreOnScreen(this,
+                                    board ? board->screen() : QGuiApplication::primaryScreen());
     ed_Bredd->setFocus();
 }
 
@@ -197,14 +211,15 @@ void TF_Installningar::LoadSettings()
     pa_FotMall->setGeometry(2, 313 - 2 - 31, std::max(0, t.bredd - 4), 31);
     ed_Bredd->setText(QString::number(pa_Mall->width()));
     ed_Vanster->setText(QString::number(pa_Mall->x()));
-    co_Rader->setEditText(t.rader);
+    showValue(co_Rader, t.rader);
     ed_GronSek->setText(t.gronsek);
     ed_GulSek->setText(t.gulsek);
     ed_RodSek->setText(t.rodsek);
-    co_Uppdatera->setEditText(t.update);
+    showValue(co_Uppdatera, t.update);
     cb_UpdateAll->setChecked(t.repaint);
     cb_Horisontalt->setChecked(t.horizontal);
-    co_BongUtskrift->setEditText(t.namn);
+    showValue(co_BongUtskrift, t.namn);
+    newTicketBoxes->load(boardSettingsPath());
 }
 
 void TF_Installningar::SaveSettings()
@@ -214,6 +229,7 @@ void TF_Installningar::SaveSettings()
                         ed_GronSek->text(), ed_GulSek->text(), ed_RodSek->text(),
                         co_Uppdatera->currentText(), cb_UpdateAll->isChecked(),
                         cb_Horisontalt->isChecked(), co_BongUtskrift->currentText()});
+    newTicketBoxes->save(boardSettingsPath());
 }
 
 void TF_Installningar::setDeviceNames(const QStringList &names)
@@ -221,7 +237,7 @@ void TF_Installningar::setDeviceNames(const QStringList &names)
     const QString stored = co_BongUtskrift->currentText();
     co_BongUtskrift->clear();
     co_BongUtskrift->addItems(names);
-    co_BongUtskrift->setEditText(stored);
+    showValue(co_BongUtskrift, stored);
 }
 
 void TF_Installningar::stepWidth(int delta)
@@ -291,8 +307,11 @@ void TF_Installningar::bu_BytSkarmClick()
 
 bool TF_Installningar::co_RaderKeyPress(QEvent *event)
 {
-    // Every typed character is discarded: the values are picked from the list.
+    // Every typed character is discarded: the values are picked from the list. Tab still moves
+    // the focus on.
     const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false;
     return !key->text().isEmpty() || key->key() == Qt::Key_Backspace
         || key->key() == Qt::Key_Delete;
 }
@@ -300,6 +319,17 @@ bool TF_Installningar::co_RaderKeyPress(QEvent *event)
 bool TF_Installningar::co_UppdateraKeyPress(QEvent *event)
 {
     return co_RaderKeyPress(event);
+}
+
+void TF_Installningar::keyPressEvent(QKeyEvent *event)
+{
+    // The window closes only by its house button, its close box or the screen change; Escape
+    // does nothing here.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TF_Installningar::eventFilter(QObject *watched, QEvent *event)

@@ -6,8 +6,10 @@
 
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class NewTicketBoxes;
 class TPanel;
 class TXiButton;
 
@@ -51,6 +53,7 @@ public:
     QCheckBox *cb_Horisontalt = nullptr;
     TXiButton *bu_BytSkarm = nullptr;
     TXiButton *bu_stang = nullptr;
+    NewTicketBoxes *newTicketBoxes = nullptr; // NYBLINKA, NYLJUD
 
     void LoadSettings();
     void SaveSettings();
@@ -65,6 +68,7 @@ public:
     void bu_BytSkarmClick();
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPointer>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -15,7 +17,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QSize boardSize(1200, 800);
-constexpr int h = 257;
 
 TXiButton *buttonOf(const TBoxInfo &record)
 {
@@ -25,6 +26,19 @@ TXiButton *buttonOf(const TBoxInfo &record)
 void press(const TBoxInfo &record)
 {
     QTest::mouseClick(buttonOf(record), Qt::LeftButton, {}, QPoint(17, 15));
+}
+
+// Whether a card's button can be seen and pressed: inside the visible part of its tab and the
+// topmost control at its centre.
+void verifyButtonInReach(TF_Mainform &b, CardArea *area, const TBoxInfo &record)
+{
+    TXiButton *button = buttonOf(record);
+    QWidget *view = area->viewport();
+    const QRect inView(button->mapTo(view, QPoint(0, 0)), button->size());
+    QVERIFY2(
+        view->rect().contains(inView),
+        qPrintable(u"card %1: button at %2,%3"_s.arg(record.Id).arg(inView.x()).arg(inView.y())));
+    QCOMPARE(b.childAt(button->mapTo(&b, button->rect().center())), button);
 }
 
 QVariantList row(TDatabase &db, int id)
@@ -127,6 +141,162 @@ private slots:
         b.PanneKlockaTimer(back.Timer);
         QCOMPARE(back.ClockPanel->caption(), u"00:12"_s);
         QVERIFY(back.Timer->isActive());
+    }
+
+    // A tall card covers only its own rows and stays inside the area, so that no other card and
+    // no edge hides its "OK" button.
+    void tallCardsKeepTheirButtonInReach_data()
+    {
+        QTest::addColumn<bool>("horizontal");
+        QTest::addColumn<int>("rader");
+        QTest::addColumn<int>("inView"); // cards in the visible columns and rows
+        QTest::newRow("vertical, 3 rows") << false << 3 << 12;
+        QTest::newRow("vertical, 4 rows") << false << 4 << 15;
+        QTest::newRow("horizontal, 3 rows") << true << 3 << 11;
+        QTest::newRow("horizontal, 4 rows") << true << 4 << 15;
+    }
+
+    void tallCardsKeepTheirButtonInReach()
+    {
+        QFETCH(bool, horizontal);
+        QFETCH(int, rader);
+        QFETCH(int, inView);
+        BoardFixture f(u"[SKARM]\r\nRADER=%1\r\nHORIZONTAL=%2\r\n"_s.arg(rader)
+                           .arg(horizontal ? u"J"_s : u"N"_s)
+                           .toLatin1());
+        f.add(8000); // many rows high
+        f.add();
+        f.add(3000); // 1170 shown: more than four rows of 254 or 191
+        for (int i = 0; i < 13; ++i)
+            f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QWidget *view = b.sb_Main->viewport();
+        int checked = 0;
+        for (const auto &record : b.MainList) {
+            const QRect card = record->Panel->geometry();
+            if (card.right() >= view->width() || card.top() >= view->height())
+                continue; // beyond the visible columns and rows by design
+            verifyButtonInReach(b, b.sb_Main, *record);
+            if (QTest::currentTestFailed())
+                return;
+            ++checked;
+        }
+        QCOMPARE(checked, inView);
+        QVERIFY(b.MainList[0]->Panel->height() > 2 * b.MainList[1]->Panel->height());
+        for (const int id : {3, 1}) {
+            const int found = TF_Mainform::FindCard(b.MainList, id);
+            QVERIFY(found >= 0);
+            const TBoxInfo &record = *b.MainList[size_t(found)];
+            verifyButtonInReach(b, b.sb_Main, record);
+            if (QTest::currentTestFailed())
+                return;
+            // Pressed where the cook sees it: on whatever stands there.
+            const QPoint centre = buttonOf(record)->mapTo(&b, QPoint(17, 15));
+            QWidget *target = b.childAt(centre);
+            QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&b, centre));
+            QTRY_COMPARE(row(f.posDb, id).first(), 1);
+        }
+        QCOMPARE(b.MainList.size(), size_t(14));
+    }
+
+    void xOnTheSecondOfFourDoneCards()
+    {
+        BoardFixture f;
+        for (int i = 0; i < 4; ++i)
+            f.add(300, 1, 100 + i);
+        f.add(); // ticket 5, open
+        TF_Mainform &b = f.start(boardSize);
+        b.PageControl1->setCurrentIndex(1);
+        QCOMPARE(b.ReadyList.size(), size_t(4));
+        const QList<QPoint> before = f.places(b.ReadyList);
+        press(*b.ReadyList[1]);
+        QTRY_COMPARE(b.ReadyList.size(), size_t(3));
+        QCOMPARE(f.ids(b.ReadyList), (QList<QString> {u"1"_s, u"3"_s, u"4"_s}));
+        // The gap closes: cards 3 and 4 take the places of cards 2 and 3.
+        QCOMPARE(f.places(b.ReadyList), (QList<QPoint> {before[0], before[1], before[2]}));
+        for (size_t i = 0; i < 3; ++i) {
+            QCOMPARE(b.ReadyList[i]->Left, before[qsizetype(i)].x());
+            QCOMPARE(b.ReadyList[i]->Top, before[qsizetype(i)].y());
+        }
+        QVERIFY(b.sb_Ready->isVisible());
+        QCOMPARE(row(f.posDb, 2), (QVariantList {0, 101}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"2"_s, u"5"_s}));
+    }
+
+    // More done cards than the tab shows side by side: the scroll bar that appears under them
+    // leaves every footer of the bottom row in view.
+    void doneCardsAboveTheScrollBar()
+    {
+        BoardFixture f;
+        for (int i = 0; i < 20; ++i)
+            f.add(300, 1, 100);
+        TF_Mainform &b = f.start(boardSize);
+        b.PageControl1->setCurrentIndex(1);
+        QTRY_VERIFY(b.sb_Ready->horizontalScrollBar()->isVisible());
+        QWidget *view = b.sb_Ready->viewport();
+        int checked = 0;
+        for (const auto &record : b.ReadyList) {
+            if (record->Panel->geometry().right() >= view->width())
+                continue; // scrolled to
+            verifyButtonInReach(b, b.sb_Ready, *record);
+            if (QTest::currentTestFailed())
+                return;
+            ++checked;
+        }
+        QCOMPARE(checked, 15);
+        const TBoxInfo &bottom = *b.ReadyList[2];
+        const QPoint centre = buttonOf(bottom)->mapTo(&b, QPoint(17, 15));
+        QWidget *target = b.childAt(centre);
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&b, centre));
+        QTRY_COMPARE(row(f.posDb, 3).first(), 0);
+    }
+
+    // The card of a scheduled action is gone when its timer fires (its tab was rebuilt in the
+    // meantime): nothing happens, and the tab is shown again.
+    void actionWithoutItsCard()
+    {
+        BoardFixture f("[SKARM]\r\nREPAINT=J\r\n");
+        f.add();
+        f.add();
+        f.add();
+        f.add(300, 1, 754);
+        f.add(300, 1, 30);
+        TF_Mainform &b = f.start(boardSize);
+        TQuery other(f.posDb); // another board finishes ticket 2, a third reopens ticket 4
+        other.setLines({u"Update Tavlix Set Status = 1, "_s, u"Sekunder =20"_s, u"where ID=2"_s});
+
+        press(*b.MainList[1]); // "OK" on ticket 2
+        other.execSql();
+        b.ti_UpdateBongsTimer(); // rebuilt before the press takes effect
+        const QList<QPoint> open = f.places(b.MainList);
+        const int sent = b.link.database().statementsSent();
+        QTRY_VERIFY(!b.ti_ReArrange.isActive());
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s}));
+        QCOMPARE(f.places(b.MainList), open);
+        QCOMPARE(b.layoutState.mainSlots, 2);
+        QCOMPARE(b.link.database().statementsSent(), sent);
+        QCOMPARE(row(f.posDb, 2), (QVariantList {1, 20}));
+        QVERIFY(b.sb_Main->isVisible());
+
+        b.PageControl1->setCurrentIndex(1);
+        const QPointer<TPanel> first = b.ReadyList[0]->Panel;
+        press(*b.ReadyList[1]); // "X" on ticket 4
+        other.setLines({u"Update Tavlix Set Status = 0 "_s, u"where ID=4"_s});
+        other.execSql();
+        b.PageControl1->setCurrentIndex(0);
+        b.PageControl1->setCurrentIndex(1); // "Klara" built anew
+        QVERIFY(first.isNull());
+        const QList<QPoint> done = f.places(b.ReadyList);
+        const QPointer<TPanel> openCard = b.MainList[0]->Panel;
+        const int sentThen = b.link.database().statementsSent();
+        QTRY_VERIFY(!b.ti_ReArrangeReady.isActive());
+        QCOMPARE(f.ids(b.ReadyList), (QList<QString> {u"2"_s, u"5"_s}));
+        QCOMPARE(f.places(b.ReadyList), done);
+        QVERIFY(!openCard.isNull()); // "Pågående" not rebuilt
+        QCOMPARE(b.link.database().statementsSent(), sentThen);
+        QVERIFY(b.sb_Ready->isVisible());
+        QCOMPARE(row(f.posDb, 2), (QVariantList {1, 20}));
+        QVERIFY(f.reports.isEmpty());
     }
 
     void failingUpdateLosesNothing()

@@ -3,6 +3,7 @@
 #include <QTest>
 
 using namespace CardLayout;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -75,6 +76,85 @@ private slots:
         QCOMPARE(t.extraRows, k);
     }
 
+    void fittedHeight_data()
+    {
+        QTest::addColumn<int>("p");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("area");
+        QTest::addColumn<int>("height");
+        // h = 200 throughout.
+        QTest::newRow("one row") << 200 << 0 << 0 << 600 << 200;
+        QTest::newRow("1.5 rows") << 300 << 1 << 0 << 600 << 300;
+        QTest::newRow("four row heights over three rows") << 800 << 2 << 0 << 602 << 602;
+        QTest::newRow("eight over four, area 800") << 1600 << 3 << 0 << 800 << 800;
+        QTest::newRow("eight over four, area 803") << 1600 << 3 << 0 << 803 << 803;
+        QTest::newRow("four over three from row 2") << 800 << 2 << 201 << 1000 << 602;
+        QTest::newRow("bottom row of an area of 600") << 200 << 0 << 402 << 600 << 198;
+        QTest::newRow("below the area: scrolled to") << 200 << 0 << 603 << 600 << 200;
+    }
+
+    void fittedHeight()
+    {
+        QFETCH(int, p);
+        QFETCH(int, k);
+        QFETCH(int, top);
+        QFETCH(int, area);
+        QFETCH(int, height);
+        QCOMPARE(CardLayout::fittedHeight(Tall {p, k}, top, 200, area), height);
+    }
+
+    // Whatever the pictures, in either order, no card covers another and none reaches below the
+    // rows of the area.
+    void cardsNeverOverlap_data()
+    {
+        QTest::addColumn<bool>("horizontal");
+        QTest::addColumn<int>("rader");
+        QTest::addColumn<QList<int>>("heights");
+        QList<int> vertical(24, 100);
+        vertical[0] = 5000;
+        vertical[2] = 1000;
+        vertical[5] = 3000;
+        vertical[8] = 2000;
+        vertical[13] = 400;
+        // Tall pictures in columns apart: the horizontal order places a card on the second of
+        // two covered cells side by side.
+        QList<int> horizontal(24, 100);
+        horizontal[0] = 5000;
+        horizontal[2] = 1000;
+        QTest::newRow("vertical, 3 rows") << false << 3 << vertical;
+        QTest::newRow("vertical, 4 rows") << false << 4 << vertical;
+        QTest::newRow("vertical, 5 rows") << false << 5 << vertical;
+        QTest::newRow("horizontal, 3 rows") << true << 3 << horizontal;
+        QTest::newRow("horizontal, 4 rows") << true << 4 << horizontal;
+        QTest::newRow("horizontal, 5 rows") << true << 5 << horizontal;
+    }
+
+    void cardsNeverOverlap()
+    {
+        QFETCH(bool, horizontal);
+        QFETCH(int, rader);
+        QFETCH(QList<int>, heights);
+        Grid grid;
+        MainState main;
+        Settings s;
+        s.horizontal = horizontal;
+        s.rader = rader;
+        const int area = 763;
+        Cursor c(Tab::Main, s, 4 * 230, area, grid, &main);
+        c.startFull();
+        QList<QRect> cards;
+        for (int height : heights) {
+            const Placement p = c.place(height);
+            const QRect card(p.left, p.top, s.bredd, p.height);
+            for (const QRect &other : std::as_const(cards))
+                QVERIFY2(!card.intersects(other), qPrintable(u"card %1"_s.arg(cards.size() + 1)));
+            if (card.top() < area)
+                QVERIFY(card.bottom() < area);
+            cards.append(card);
+        }
+    }
+
     void verticalRun()
     {
         Grid grid;
@@ -86,10 +166,10 @@ private slots:
         QCOMPARE(cells,
                  (Cells {{0, 0, 200, 1, 0},
                          {0, 201, 200, 2, 0},
-                         {0, 402, 200, 3, 0},
+                         {0, 402, 198, 3, 0}, // ends at the bottom of the area
                          {227, 0, 200, 1, 0},
                          {227, 201, 200, 2, 0},
-                         {227, 402, 200, 3, 0},
+                         {227, 402, 198, 3, 0},
                          {454, 0, 200, 1, 0}}));
         QCOMPARE(main.mainSlots, 7);
         QCOMPARE(main.nextRow, 2);
@@ -119,12 +199,13 @@ private slots:
         Cursor c(Tab::Main, Settings {}, 1800, 600, grid, &main);
         c.startFull();
         // 1.5 rows at row 1: covers rows 1 and 2, records Row 2, next goes to row 3. A tall one
-        // at row 3 of 3 stays one row high. A damaged picture keeps its slot.
+        // at row 3 of 3 stays one row high. A damaged picture keeps its slot. No card reaches
+        // below the area, 600 high.
         const Cells cells = run(c, {300, 100, 0, 900, 100});
         QCOMPARE(cells[0], (QList<int> {0, 0, 300, 2, 0}));
-        QCOMPARE(cells[1], (QList<int> {0, 402, 200, 3, 0}));
+        QCOMPARE(cells[1], (QList<int> {0, 402, 198, 3, 0}));
         QVERIFY(cells[2].isEmpty());
-        QCOMPARE(cells[3], (QList<int> {227, 201, 400, 3, 0}));
+        QCOMPARE(cells[3], (QList<int> {227, 201, 399, 3, 0}));
         QCOMPARE(cells[4], (QList<int> {454, 0, 200, 1, 0}));
         QCOMPARE(main.mainSlots, 7);
     }
@@ -148,7 +229,9 @@ private slots:
         QCOMPARE(main.nextCol, 0);
     }
 
-    void horizontalSkipsOnlyOnce()
+    // Two tall cards side by side: the next row's card passes both covered cells, so it lies on
+    // neither card's footer.
+    void horizontalPassesEveryCoveredCell()
     {
         Grid grid;
         grid.set(0, 1);
@@ -158,8 +241,8 @@ private slots:
         Cursor c(Tab::Ready, s, 900, 600, grid, nullptr);
         c.startFull();
         const Cells cells = run(c, {100, 100});
-        QCOMPARE(cells[0], (QList<int> {230, 0, 200, 1, 0})); // on the second flagged cell
-        QCOMPARE(cells[1], (QList<int> {460, 0, 200, 1, 0}));
+        QCOMPARE(cells[0], (QList<int> {460, 0, 200, 1, 0}));
+        QCOMPARE(cells[1], (QList<int> {690, 0, 200, 1, 0}));
     }
 
     void rowsBeyondRaderAndGridEdges()

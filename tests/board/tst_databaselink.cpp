@@ -1,12 +1,14 @@
 #include "FileHelpers.h"
 #include "OdbcFixture.h"
 #include "PosDatabase.h"
+#include "Unprivileged.h"
 #include "board/DatabaseLink.h"
 #include "db/DataSourceRepair.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
 #include "pos/Scramble.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -62,7 +64,7 @@ struct LinkFixture
             ++ends;
         };
         link.hooks.wait = {[this] { return now; },
-                           [this] {
+                           [this](qint64) {
                                now += 1000;
                                if (link.ti_SQLForsok.isActive())
                                    link.ti_SQLForsokTimer();
@@ -88,6 +90,11 @@ struct LinkFixture
         writeBytes(install.filePath(name), content.toLatin1());
     }
 
+    QStringList log() const
+    {
+        return QString::fromLatin1(readBytes(install.filePath(u"tavlix.log"_s)))
+            .split(u"\r\n"_s, Qt::SkipEmptyParts);
+    }
     int logLines() const { return int(readBytes(install.filePath(u"tavlix.log"_s)).count("\r\n")); }
 
     bool hasColumn()
@@ -253,6 +260,41 @@ private slots:
                  (QStringList {u"Ansluter till databas"_s, u"Databas kontakt OK"_s}));
         QCOMPARE(f.reloads, 1);
         QVERIFY(!f.updateTimer.isActive()); // the refresh cycle starts it again
+    }
+
+    // A system-wide definition the board's user may not write, the normal case on a kitchen PC:
+    // the repair is noted in the log and the retries go on.
+    void unsaveableRepairIsLoggedAndRetriesGoOn()
+    {
+        LinkFixture f;
+        const OdbcFixture::UserFile userFile({}); // the user's own file defines nothing
+        const QString system = f.odbc.iniPath();
+        const QByteArray before = readBytes(system);
+        const QFile::Permissions writable = QFile::permissions(system);
+        QFile::setPermissions(system, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(system, writable); });
+        f.odbc.setAway(f.dsn, true);
+        f.atSecond = [&f](qint64 s) {
+            if (s == 5)
+                f.odbc.setAway(f.dsn, false);
+        };
+        {
+            FilePermissionsApply asAnyUser;
+            f.link.ConnectAtStart();
+        }
+        QCOMPARE(f.reports, QStringList());
+        QCOMPARE(f.statuses,
+                 (QStringList {u"Ej kontakt med databasen"_s, u"Databas kontakt OK"_s}));
+        QCOMPARE(f.loads, 1);
+        QVERIFY(f.updateTimer.isActive());
+        const QStringList log = f.log();
+        QCOMPARE(log.size(), 2); // the repair, then the second attempt
+        QVERIFY2(
+            log.first().endsWith(
+                u" Fel: Could not save UID=SA in the data source '%1' of %2"_s.arg(f.dsn, system)),
+            qPrintable(log.first()));
+        QCOMPARE(readBytes(system), before);
+        QCOMPARE(readBytes(userFile.path()), QByteArray());
     }
 
     // These failures stop the sequence and go to the general error report; the refresh timer

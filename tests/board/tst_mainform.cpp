@@ -15,13 +15,15 @@
 #include <QTabBar>
 #include <QTest>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Board 1200 × 800: the page is 1178 × 772, rows 257 high, 1 pixel apart.
+// Board 1200 × 800: the page is 1178 × 764, rows 254 high, 1 pixel apart.
 const QSize boardSize(1200, 800);
-constexpr int h = 257;
+constexpr int h = 254;
 
 int top(int row)
 {
@@ -52,8 +54,9 @@ private slots:
         QCOMPARE(b.PageControl1->tabBar()->tabText(0), u"Pågående"_s);
         QCOMPARE(b.PageControl1->tabBar()->tabText(1), u"Klara"_s);
         QCOMPARE(b.PageControl1->currentIndex(), 0);
-        QCOMPARE(b.sb_Main->size(), QSize(1178, 772));
-        QCOMPARE(b.sb_Main->mapTo(&b, QPoint(0, 0)), QPoint(0, 36 - 8));
+        // The pages start right under the top bar: nothing of the first row is cut off.
+        QCOMPARE(b.sb_Main->size(), QSize(1178, 764));
+        QCOMPARE(b.sb_Main->mapTo(&b, QPoint(0, 0)), QPoint(0, 36));
         QCOMPARE(b.pa_Mall->width(), 225);
         QCOMPARE(b.pa_FotMall->height(), 31);
         QCOMPARE(b.pa_FotMall->color(), QColor(0x7C, 0xD5, 0x6C));
@@ -89,6 +92,17 @@ private slots:
         TF_Mainform &b = f.start(boardSize, arguments);
         QCOMPARE(b.im_Sharp->isVisible(), shown);
         QCOMPARE(b.im_Sharp->size(), QSize(100, 15));
+    }
+
+    // The picture stays centred in the area whatever gives the area its size.
+    void sharpFollowsTheArea()
+    {
+        BoardFixture f;
+        TF_Mainform &b = f.start(boardSize, {u"/sharp"_s});
+        QCOMPARE(b.im_Sharp->geometry(), QRect((1178 - 100) / 2, (764 - 15) / 2, 100, 15));
+        b.sb_Main->resize(600, 401); // the area alone, not the window
+        QCOMPARE(b.im_Sharp->geometry(), QRect(250, 193, 100, 15));
+        QCOMPARE(b.size(), boardSize);
     }
 
     void placementFromSharedSettings_data()
@@ -191,6 +205,15 @@ private slots:
         QCOMPARE(b.MainList.size(), size_t(2)); // rows and width below 1 count as 1
     }
 
+    void longestRefreshPeriod()
+    {
+        BoardFixture f("[SKARM]\r\nUPDATE=3000000\r\n");
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(b.ti_UpdateBongs.interval(), std::numeric_limits<int>::max());
+        QVERIFY(b.ti_UpdateBongs.isActive());
+    }
+
     void fullBuildInNumberOrder()
     {
         BoardFixture f;
@@ -239,8 +262,9 @@ private slots:
             f.add();
         TF_Mainform &b = f.start(boardSize);
         const int before = b.link.database().statementsSent();
-        b.ti_UpdateBongsTimer(); // nothing new: the health check and the count only
-        QCOMPARE(b.link.database().statementsSent(), before + 2);
+        // Nothing new: the health check, the count and the numbers of the open tickets.
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.link.database().statementsSent(), before + 3);
         for (int i = 0; i < 3; ++i)
             f.add();
         b.ti_UpdateBongsTimer();
@@ -297,6 +321,115 @@ private slots:
         QCOMPARE(log.count("\r\n"), 2);
         QVERIFY(log.contains("Bong 2 "));
         QVERIFY(log.contains("Bong 3 "));
+        // Not read again: the idle cycle reads no picture.
+        const int before = b.link.database().statementsSent();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.link.database().statementsSent(), before + 3);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
+    }
+
+    // An open ticket at or below LastId that is not on the tab comes with the next cycle, placed
+    // like a new ticket, and once.
+    void missingTicketsBelowLastId_data()
+    {
+        QTest::addColumn<bool>("reopened");
+        QTest::newRow("lower number committed late") << false;
+        QTest::newRow("reopened on another board") << true;
+    }
+
+    void missingTicketsBelowLastId()
+    {
+        QFETCH(bool, reopened);
+        BoardFixture f("[SKARM]\r\nNAMN=K\xf6k\r\n"); // Windows-1252
+        const QDateTime now = QDateTime::currentDateTime();
+        const int bar = f.pos->deviceNumber(u"Bar"_s);
+        f.pos->insertTicket(f.kitchen, 0, std::nullopt, now, BoardFixture::picture(300), 1);
+        if (reopened)
+            f.pos->insertTicket(f.kitchen, 1, 40, now, BoardFixture::picture(300), 2);
+        f.pos->insertTicket(f.kitchen, 0, std::nullopt, now, BoardFixture::picture(300), 4);
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
+
+        f.pos->insertTicket(bar, 0, std::nullopt, now, BoardFixture::picture(300), 3);
+        if (reopened) {
+            QSqlQuery other(f.posDb.handle());
+            QVERIFY(other.exec(u"UPDATE Tavlix SET Status = 0 WHERE ID = 2"_s));
+        } else {
+            f.pos->insertTicket(f.kitchen, 0, std::nullopt, now, BoardFixture::picture(300), 2);
+        }
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s, u"2"_s}));
+        QCOMPARE(f.places(b.MainList), (QList<QPoint> {{0, top(1)}, {0, top(2)}, {0, top(3)}}));
+        QCOMPARE(b.LastId, 4);
+        QCOMPARE(b.MainList[2]->Seconds, reopened ? 40 : 0);
+        const int before = b.link.database().statementsSent();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.link.database().statementsSent(), before + 3);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s, u"2"_s}));
+        QVERIFY(f.reports.isEmpty());
+    }
+
+    // Horizontal order: a damaged picture leaves its cell empty; on a cell covered by a tall card
+    // above, it first moves past that cell, as a card would.
+    void damagedPictureInTheHorizontalOrder()
+    {
+        BoardFixture f("[SKARM]\r\nHORIZONTAL=J\r\n");
+        const QByteArray damaged = BoardFixture::picture(300).left(200);
+        f.add(); // (0, 1)
+        f.add(1000); // (1, 1), 390 shown: covers (1, 2)
+        f.addBytes(damaged); // (2, 1) stays empty
+        f.add(); // (3, 1)
+        f.add(); // (0, 2)
+        f.addBytes(damaged); // (1, 2) is covered: (2, 2) stays empty
+        f.add(); // (3, 2)
+        f.add(); // (0, 3)
+        TF_Mainform &b = f.start(QSize(22 + 4 * 230, 800)); // four columns
+        QCOMPARE(f.ids(b.MainList),
+                 (QList<QString> {u"1"_s, u"2"_s, u"4"_s, u"5"_s, u"7"_s, u"8"_s}));
+        QCOMPARE(
+            f.places(b.MainList),
+            (QList<QPoint> {{0, 0}, {230, 0}, {690, 0}, {0, top(2)}, {690, top(2)}, {0, top(3)}}));
+        QCOMPARE(b.MainList[4]->Col, 3);
+        QCOMPARE(b.layoutState.mainSlots, 9);
+        QCOMPARE(b.layoutState.nextRow, 3);
+        QCOMPARE(b.layoutState.nextCol, 1);
+    }
+
+    // A ticket is tall when the picture, at the scale its card shows it, is taller than a row.
+    void tallnessComparesTheShownHeight_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("cardHeight");
+        QTest::addColumn<int>("row");
+        // 225 / 576 = 0.3906 rounds down to 39 %: 652 × 0.39 = 254.3 fits one row.
+        QTest::newRow("rounded down") << QSize(576, 652) << 39 << 254 << h << 1;
+        // 225 / 600 = 0.375 rounds to 38 %: 675 × 0.38 = 256.5 shows 256, taller than a row.
+        QTest::newRow("rounded up") << QSize(600, 675) << 38 << 256 << 256 << 2;
+    }
+
+    void tallnessComparesTheShownHeight()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(int, scale);
+        QFETCH(int, shown);
+        QFETCH(int, cardHeight);
+        QFETCH(int, row);
+        BoardFixture f;
+        QImage image(picture, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        f.addBytes(bmpBytes(image, 1));
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        const TBoxInfo &card = *b.MainList[0];
+        QCOMPARE(card.ImageBox->imageScale(), scale);
+        QCOMPARE(card.ImageBox->Image()->height(), shown);
+        QCOMPARE(card.Panel->height(), cardHeight);
+        QCOMPARE(card.Row, row);
+        QCOMPARE(b.MainList[1]->Panel->pos(), QPoint(0, top(row + 1)));
     }
 
     // The select of the incremental build fails in the database (the driver reads its rows when
@@ -326,13 +459,13 @@ private slots:
     void tallTicketsInTheVerticalOrder()
     {
         BoardFixture f;
-        // Shown at 225 / 576: 1000 → 391 (1.5 rows), 300 → 117, 2000 → 781 (3 rows).
+        // Shown at 39 %: 1000 → 390 (1.5 rows), 300 → 117, 2000 → 780 (3 rows).
         f.add(1000);
         f.add(300);
         f.add(2000);
         f.add(2000);
         TF_Mainform &b = f.start(boardSize);
-        QCOMPARE(b.MainList[0]->Panel->height(), 391);
+        QCOMPARE(b.MainList[0]->Panel->height(), 390);
         QCOMPARE(b.MainList[0]->Row, 2);
         QCOMPARE(b.MainList[1]->Panel->pos(), QPoint(0, top(3)));
         QCOMPARE(b.MainList[2]->Panel->pos(), QPoint(227, top(1)));
@@ -382,10 +515,16 @@ private slots:
         b.PanneKlockaTimer(young.Timer);
         QCOMPARE(young.ClockPanel->caption(), u"00:01"_s);
         QCOMPARE(young.FootPanel->color(), green);
-        // A tick whose card is gone does nothing.
+        // A tick that arrives for a card already removed counts on no other card.
+        const int gone = tagOf(late.Panel);
+        b.discardCard(b.MainList, 0);
         QTimer stray;
-        setTag(&stray, 99);
+        setTag(&stray, gone);
         b.PanneKlockaTimer(&stray);
+        QCOMPARE(b.MainList.size(), size_t(1));
+        QCOMPARE(young.Seconds, 60);
+        QCOMPARE(young.ClockPanel->caption(), u"00:01"_s);
+        QCOMPARE(young.FootPanel->color(), green);
     }
 
     void ageColourRule_data()

@@ -35,6 +35,19 @@ QImage strokes(QImage::Format format, QSize size = QSize(97, 61), bool shaded = 
     return image;
 }
 
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject
+{
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+    int count = 0;
+};
+
 } // namespace
 
 class TestPixImage : public QObject
@@ -188,15 +201,59 @@ private slots:
         QCOMPARE(window.grab().toImage().pixelColor(50, 90), QColor(Qt::black));
     }
 
+    // Writing the value a property already has paints nothing; a new value repaints.
+    void unchangedPropertyDoesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("property");
+        for (const char *name :
+             {"Stretch", "Center", "Proportional", "Transparent", "Resample", "AutoSize"})
+            QTest::newRow(name) << QByteArray(name);
+    }
+
     void unchangedPropertyDoesNothing()
     {
-        TPixImage image;
-        image.setPicture(filled(20, 20, Qt::red));
-        image.setStretch(true);
-        const bool opaque = image.isOpaque();
-        image.setStretch(true);
-        image.setCenter(false);
-        QCOMPARE(image.isOpaque(), opaque);
+        QFETCH(QByteArray, property);
+        using Setter = void (TPixImage::*)(bool);
+        using Getter = bool (TPixImage::*)() const;
+        const QHash<QByteArray, std::pair<Getter, Setter>> properties = {
+            {"Stretch", {&TPixImage::stretch, &TPixImage::setStretch}},
+            {"Center", {&TPixImage::center, &TPixImage::setCenter}},
+            {"Proportional", {&TPixImage::proportional, &TPixImage::setProportional}},
+            {"Transparent", {&TPixImage::transparent, &TPixImage::setTransparent}},
+            {"Resample", {&TPixImage::resample, &TPixImage::setResample}},
+            {"AutoSize", {&TPixImage::autoSize, &TPixImage::setAutoSize}},
+        };
+        const auto [get, set] = properties.value(property);
+        QWidget window;
+        window.resize(200, 100);
+        auto *image = new TPixImage(&window);
+        image->resize(60, 60);
+        image->setPicture(filled(40, 30, Qt::red));
+        // Painted beside the image: once it has been painted, so has everything asked for before.
+        auto *beside = new QWidget(&window);
+        beside->setGeometry(150, 0, 20, 20);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PaintCounter imagePaints(image);
+        PaintCounter besidePaints(beside);
+        const auto settle = [&] {
+            const int before = besidePaints.count;
+            beside->update();
+            return QTest::qWaitFor([&] { return besidePaints.count > before; });
+        };
+        QVERIFY(settle());
+        imagePaints.count = 0;
+
+        const bool current = (image->*get)();
+        (image->*set)(current);
+        QVERIFY(settle());
+        QCOMPARE(imagePaints.count, 0);
+        QVERIFY(!image->isSmoothPassPending());
+
+        (image->*set)(!current);
+        QCOMPARE((image->*get)(), !current);
+        QVERIFY(settle());
+        QVERIFY(imagePaints.count > 0);
     }
 
     void loadingReportsProgress()

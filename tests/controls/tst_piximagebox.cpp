@@ -2,6 +2,7 @@
 #include "controls/PixImageBox.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -253,6 +254,47 @@ private slots:
         QTest::mouseRelease(b.box->Image(), Qt::RightButton, {}, QPoint(50, 50));
     }
 
+    // A press of any button, on the picture or beside it, focuses the box only when Focusable
+    // is on; OnMouseDown is raised either way.
+    void pressFocusesOnlyWhenFocusable_data()
+    {
+        QTest::addColumn<bool>("focusable");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("onPicture");
+        const std::pair<Qt::MouseButton, const char *> buttons[] = {
+            {Qt::LeftButton, "left"}, {Qt::RightButton, "right"}, {Qt::MiddleButton, "middle"}};
+        for (const bool focusable : {true, false})
+            for (const auto &[button, name] : buttons)
+                for (const bool onPicture : {true, false})
+                    QTest::addRow("%s %s %s", focusable ? "focusable" : "not focusable", name,
+                                  onPicture ? "on the picture" : "beside it")
+                        << focusable << button << onPicture;
+    }
+
+    void pressFocusesOnlyWhenFocusable()
+    {
+        QFETCH(bool, focusable);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, onPicture);
+        Box b(QSize(300, 280), QSize(100, 100));
+        auto *other = new QLineEdit(&b.window);
+        other->setGeometry(0, 282, 100, 18);
+        other->show();
+        b.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&b.window));
+        other->setFocus();
+        QVERIFY(other->hasFocus());
+        b.box->setFocusable(focusable);
+        QSignalSpy downs(b.box, &TPixImageBox::OnMouseDown);
+        QWidget *target = onPicture ? static_cast<QWidget *>(b.box->Image()) : b.box;
+        const QPoint at = onPicture ? QPoint(50, 50) : QPoint(5, 5);
+        QTest::mousePress(target, button, {}, at);
+        QCOMPARE(b.box->hasFocus(), focusable);
+        QCOMPARE(other->hasFocus(), !focusable);
+        QCOMPARE(downs.count(), 1);
+        QTest::mouseRelease(target, button, {}, at);
+    }
+
     void clickBesideThePicture()
     {
         Box b(QSize(300, 300), QSize(100, 100));
@@ -262,16 +304,35 @@ private slots:
         QCOMPARE(clicks.first().first().value<QObject *>(), b.box);
     }
 
+    // An empty picture records 0 x 0 and the scale 100, raises nothing and lays nothing out:
+    // Image keeps its bounds, the view its scroll positions, and the box shows only its colour.
     void emptyPicture()
     {
-        Box b(QSize(300, 300), QSize(100, 100));
+        Box b(QSize(300, 300), QSize(400, 500));
+        b.box->setColor(Qt::cyan);
+        b.box->setImageScale(150);
+        b.box->setHorzPosition(120);
+        b.box->setVertPosition(200);
         const QRect bounds = b.box->Image()->geometry();
-        b.box->setImageScale(50);
+        QCOMPARE(bounds, QRect(-120, -200, 600, 750));
+        QSignalSpy options(b.box, &TPixImageBox::OnOptionsChange);
+
         b.box->Image()->setPicture(TPicture());
         b.box->PictureLoaded();
         QCOMPARE(b.box->pictureWidth(), 0);
+        QCOMPARE(b.box->pictureHeight(), 0);
         QCOMPARE(b.box->imageScale(), 100);
-        QVERIFY(b.box->Image()->geometry() != bounds); // stays where the 50 % layout put it
+        QCOMPARE(options.count(), 0);
+        QCOMPARE(b.box->Image()->geometry(), bounds);
+        QCOMPARE(b.box->horzPosition(), 120);
+        QCOMPARE(b.box->vertPosition(), 200);
+
+        const QImage shown = b.box->grab(QRect(QPoint(0, 0), b.box->viewSize())).toImage();
+        int other = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                other += shown.pixelColor(x, y) != QColor(Qt::cyan);
+        QCOMPARE(other, 0);
     }
 
     void iconIsConvertedAndScales()

@@ -329,10 +329,71 @@ private slots:
         QTest::keyRelease(f.button, Qt::Key_Space);
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(f.button->look(), TXiButton::Look::Normal);
-        QTest::keyClick(f.button, Qt::Key_Return);
-        QCOMPARE(clicks.count(), 2);
-        QTest::keyClick(f.button, Qt::Key_Return, Qt::ShiftModifier);
-        QCOMPARE(clicks.count(), 2);
+    }
+
+    // Enter delivered to the focused button clicks it, whatever modifier is held.
+    void enterClicks_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+        QTest::newRow("Shift+Return")
+            << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ShiftModifier);
+        QTest::newRow("Ctrl+Return")
+            << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ControlModifier);
+        QTest::newRow("keypad Enter")
+            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+        QTest::newRow("Ctrl+Shift+keypad Enter")
+            << int(Qt::Key_Enter) << (Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
+    }
+
+    void enterClicks()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        GlyphButton f;
+        QSignalSpy clicks(f.button, &TXiButton::OnClick);
+        f.parent.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.parent));
+        f.button->setFocus();
+        QTest::keyClick(f.button, Qt::Key(key), modifiers);
+        QCOMPARE(clicks.count(), 1);
+    }
+
+    // Only the left button takes the focus; a focused button would show the over colours.
+    void onlyLeftPressTakesFocus_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers();
+        QTest::newRow("middle") << Qt::MiddleButton << Qt::KeyboardModifiers();
+        QTest::newRow("right with Ctrl")
+            << Qt::RightButton << Qt::KeyboardModifiers(Qt::ControlModifier);
+    }
+
+    void onlyLeftPressTakesFocus()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        GlyphButton f;
+        auto *other = new TXiButton(&f.parent);
+        other->move(0, 50);
+        other->show();
+        f.parent.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.parent));
+        other->setFocus();
+        QVERIFY(other->hasFocus());
+        QTest::mousePress(f.button, button, modifiers, QPoint(20, 17));
+        QVERIFY(!f.button->hasFocus());
+        QVERIFY(other->hasFocus());
+        QCOMPARE(f.button->look(), TXiButton::Look::Normal);
+        QCOMPARE(f.button->renderFace().pixelColor(5, 30), QColor(0xE0, 0xDF, 0xE3));
+        QTest::mouseRelease(f.button, button, modifiers, QPoint(20, 17));
+        QVERIFY(!f.button->hasFocus());
+
+        QTest::mousePress(f.button, Qt::LeftButton, {}, QPoint(20, 17));
+        QVERIFY(f.button->hasFocus());
+        QTest::mouseRelease(f.button, Qt::LeftButton, {}, QPoint(20, 17));
     }
 
     void clickSetsModalResultThenRaisesOnClick()

@@ -13,22 +13,26 @@ class XSession
 public:
     bool start()
     {
-        int n = 90;
-        while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
-            ++n;
-        m_display = QStringLiteral(":%1").arg(n);
+        // Xvfb picks a free display itself and names it once it accepts connections.
         m_xvfb.setProgram(QStringLiteral(TAVLIX_XVFB));
-        m_xvfb.setArguments({m_display, QStringLiteral("-screen"), QStringLiteral("0"),
+        m_xvfb.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
+                             QStringLiteral("-screen"), QStringLiteral("0"),
                              QStringLiteral("1920x1080x24"), QStringLiteral("-nolisten"),
                              QStringLiteral("tcp")});
         m_xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_xvfb.setStandardOutputFile(QProcess::nullDevice());
         m_xvfb.start();
         if (!m_xvfb.waitForStarted(10000))
             return false;
-        if (!waitFor([this] { return !xdotool({QStringLiteral("getdisplaygeometry")}).isEmpty(); },
-                     10000))
+        QByteArray number;
+        if (!waitFor(
+                [this, &number] {
+                    number += m_xvfb.readAllStandardOutput();
+                    return number.contains('\n') || m_xvfb.state() != QProcess::Running;
+                },
+                10000)
+            || m_xvfb.state() != QProcess::Running)
             return false;
+        m_display = u':' + QString::fromLatin1(number.trimmed());
         m_wm.setProgram(QStringLiteral(TAVLIX_OPENBOX));
         m_wm.setProcessEnvironment(environment());
         m_wm.setStandardOutputFile(QProcess::nullDevice());
@@ -36,8 +40,19 @@ public:
         m_wm.start();
         if (!m_wm.waitForStarted(10000))
             return false;
-        QTest::qWait(500); // the window manager takes over the screen
-        return m_wm.state() == QProcess::Running;
+        // A window mapped while the window manager is still starting can stay unmapped.
+        return waitFor([this] { return windowManagerReady(); }, 10000)
+            && m_wm.state() == QProcess::Running;
+    }
+
+    // The root window names the window manager's check window, and that window exists.
+    bool windowManagerReady() const
+    {
+        const QString root = xprop({QStringLiteral("-root"), wmCheck()});
+        const qsizetype at = root.lastIndexOf(QStringLiteral("0x"));
+        if (at < 0)
+            return false;
+        return !xprop({QStringLiteral("-id"), root.mid(at), wmCheck()}).isEmpty();
     }
 
     ~XSession()
@@ -64,12 +79,12 @@ public:
 
     QString xdotool(const QStringList &arguments) const
     {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(QStringLiteral(TAVLIX_XDOTOOL), arguments);
-        p.waitForFinished(10000);
-        return p.exitCode() == 0 ? QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed()
-                                 : QString();
+        return run(QStringLiteral(TAVLIX_XDOTOOL), arguments);
+    }
+
+    QString xprop(const QStringList &arguments) const
+    {
+        return run(QStringLiteral(TAVLIX_XPROP), arguments);
     }
 
     void click(QPoint at) const
@@ -139,6 +154,20 @@ public:
     }
 
 private:
+    static QString wmCheck() { return QStringLiteral("_NET_SUPPORTING_WM_CHECK"); }
+
+    // A tool's output, or empty when it failed.
+    QString run(const QString &program, const QStringList &arguments) const
+    {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(program, arguments);
+        p.waitForFinished(10000);
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+            ? QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed()
+            : QString();
+    }
+
     QString m_display;
     QProcess m_xvfb;
     QProcess m_wm;

@@ -1,4 +1,5 @@
 #include "FileHelpers.h"
+#include "IniConformance.h"
 #include "Unprivileged.h"
 #include "pos/IniFile.h"
 #include "pos/TavlixError.h"
@@ -6,6 +7,12 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TestIniFile : public QObject
 {
@@ -149,6 +156,61 @@ private slots:
         QCOMPARE(IniFile::readString(m_path, section, key, QString()), value);
     }
 
+    void valueIsOneLine_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("readBack");
+
+        // Each line break, CR LF, LF or a lone CR, becomes one space.
+        const QByteArray file = "[SKARM]\r\nNAMN=Alla\r\nRADER=3\r\n";
+        QTest::newRow("pasted name with its line end")
+            << file << QStringLiteral("Bar\r\n")
+            << QByteArray("[SKARM]\r\nNAMN=Bar \r\nRADER=3\r\n") << QStringLiteral("Bar");
+        QTest::newRow("breaks that would add a section and a key")
+            << file << QStringLiteral("Bar\r\n[BONG]\nBREDD=1\rx")
+            << QByteArray("[SKARM]\r\nNAMN=Bar [BONG] BREDD=1 x\r\nRADER=3\r\n")
+            << QStringLiteral("Bar [BONG] BREDD=1 x");
+        QTest::newRow("new file") << QByteArray() << QStringLiteral("a\n\nb")
+                                  << QByteArray("[SKARM]\r\nNAMN=a  b\r\n")
+                                  << QStringLiteral("a  b");
+    }
+
+    void valueIsOneLine()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, value);
+        if (!before.isEmpty())
+            writeBytes(m_path, before);
+        IniFile::writeString(m_path, QStringLiteral("SKARM"), QStringLiteral("NAMN"), value);
+        QTEST(readBytes(m_path), "after");
+        QTEST(IniFile::readString(m_path, QStringLiteral("SKARM"), QStringLiteral("NAMN"), {}),
+              "readBack");
+        QCOMPARE(IniFile::readString(m_path, QStringLiteral("BONG"), QStringLiteral("BREDD"),
+                                     QStringLiteral("none")),
+                 QStringLiteral("none"));
+    }
+
+    void profileFunctions_data() { IniConformance::addRows(); }
+
+    void profileFunctions()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, write);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        if (!file.isEmpty())
+            writeBytes(m_path, file);
+        if (write) {
+            IniFile::writeString(m_path, section, key, text);
+            QTEST(readBytes(m_path), "after");
+        } else {
+            QTEST(IniFile::readString(m_path, section, key, text), "result");
+        }
+    }
+
     void roundTripSwedish()
     {
         const QString name = QStringLiteral("Kök & Bär, Öl");
@@ -157,27 +219,100 @@ private slots:
                  name);
     }
 
+    void rewriteKeepsTheFile()
+    {
+        // The point-of-sale programs own the shared file: its owner, mode and hard links stay.
+        const QString link = m_dir->filePath(QStringLiteral("LINK.INI"));
+        writeBytes(m_path, "[SALVIO]\r\nTAVLIX_X=1\r\n");
+        QVERIFY(::chmod(QFile::encodeName(m_path).constData(), 0640) == 0);
+        const bool root = geteuid() == 0;
+        if (root)
+            QVERIFY(::chown(QFile::encodeName(m_path).constData(), 65534, 65534) == 0);
+        QVERIFY(::link(QFile::encodeName(m_path).constData(), QFile::encodeName(link).constData())
+                == 0);
+        const struct stat before = statOf(m_path);
+
+        IniFile::writeString(m_path, QStringLiteral("SALVIO"), QStringLiteral("TAVLIX_X"),
+                             QStringLiteral("2"));
+
+        const struct stat after = statOf(m_path);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_nlink, nlink_t(2));
+        QCOMPARE(after.st_mode & 07777, mode_t(0640));
+        QCOMPARE(after.st_uid, root ? uid_t(65534) : before.st_uid);
+        QCOMPARE(after.st_gid, root ? gid_t(65534) : before.st_gid);
+        QCOMPARE(readBytes(link), QByteArray("[SALVIO]\r\nTAVLIX_X=2\r\n"));
+        // Nothing is left beside it.
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void failedRewriteLeavesTheFile()
+    {
+        // A size limit makes the write fail halfway through the new content.
+        const QByteArray before = "[SALVIO]\r\nTAVLIX_X=1\r\n";
+        writeBytes(m_path, before);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit {64, 64};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            try {
+                IniFile::writeString(m_path, QStringLiteral("SALVIO"), QStringLiteral("TAVLIX_X"),
+                                     QString(100, u'9'));
+            } catch (const TavlixError &) {
+                _exit(0);
+            }
+            _exit(1);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the write did not raise");
+        QCOMPARE(readBytes(m_path), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void writableFileInReadOnlyDirectory()
+    {
+        const QString dir = reachableDir();
+        const QString path = dir + QStringLiteral("/SETTINGS.INI");
+        writeBytes(path, "[SALVIO]\r\nTAVLIX_X=1\r\n");
+        QFile::setPermissions(path, QFile::Permissions(0x6666));
+        QFile::setPermissions(dir, QFile::Permissions(0x5555));
+        const ino_t inode = statOf(path).st_ino;
+
+        const bool written = asOrdinaryUser([&path] {
+            try {
+                IniFile::writeString(path, QStringLiteral("SALVIO"), QStringLiteral("TAVLIX_X"),
+                                     QStringLiteral("2"));
+            } catch (const TavlixError &) {
+                return false;
+            }
+            return true;
+        });
+        QFile::setPermissions(dir, QFile::Permissions(0x7777));
+        QVERIFY2(written, "the write raised an error");
+        QCOMPARE(readBytes(path), QByteArray("[SALVIO]\r\nTAVLIX_X=2\r\n"));
+        QCOMPARE(statOf(path).st_ino, inode);
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
     void failedWriteChangesNothing_data()
     {
-        QTest::addColumn<QString>("dirMode");
-        QTest::newRow("read-only directory") << "dir";
-        QTest::newRow("read-only file") << "file";
+        QTest::addColumn<bool>("readOnlyDir");
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("read-only file in a read-only directory") << true;
     }
 
     void failedWriteChangesNothing()
     {
-        QFETCH(QString, dirMode);
-        // The directory must be reachable by the ordinary user the check runs as.
-        QFile::setPermissions(m_dir->path(), QFile::Permissions(0x7777));
-        const QString dir = m_dir->filePath(QStringLiteral("install"));
-        QVERIFY(QDir().mkdir(dir));
+        QFETCH(bool, readOnlyDir);
+        const QString dir = reachableDir();
         const QString path = dir + QStringLiteral("/SETTINGS.INI");
         const QByteArray before = "[SALVIO]\r\nTAVLIX_X=1\r\n";
         writeBytes(path, before);
+        QFile::setPermissions(path, QFile::Permissions(0x4444));
         QFile::setPermissions(
-            path, dirMode == u"file" ? QFile::Permissions(0x4444) : QFile::Permissions(0x6666));
-        QFile::setPermissions(
-            dir, dirMode == u"dir" ? QFile::Permissions(0x5555) : QFile::Permissions(0x7777));
+            dir, readOnlyDir ? QFile::Permissions(0x5555) : QFile::Permissions(0x7777));
 
         const bool raised = asOrdinaryUser([&path] {
             try {
@@ -192,6 +327,25 @@ private slots:
         QVERIFY2(raised, "the write did not raise \"Unable to write to <path>\"");
         QCOMPARE(readBytes(path), before);
         QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void newFileInReadOnlyDirectoryRaises()
+    {
+        const QString dir = reachableDir();
+        const QString path = dir + QStringLiteral("/SETTINGS.INI");
+        QFile::setPermissions(dir, QFile::Permissions(0x5555));
+        const bool raised = asOrdinaryUser([&path] {
+            try {
+                IniFile::writeString(path, QStringLiteral("SALVIO"), QStringLiteral("TAVLIX_X"),
+                                     QStringLiteral("2"));
+            } catch (const TavlixError &e) {
+                return e.message() == QStringLiteral("Unable to write to ") + path;
+            }
+            return false;
+        });
+        QFile::setPermissions(dir, QFile::Permissions(0x7777));
+        QVERIFY2(raised, "the write did not raise \"Unable to write to <path>\"");
+        QVERIFY(QDir(dir).isEmpty());
     }
 
     void unwritablePathRaises()
@@ -209,6 +363,24 @@ private slots:
     }
 
 private:
+    static struct stat statOf(const QString &path)
+    {
+        struct stat st
+        {
+        };
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return st;
+    }
+
+    // A directory that the ordinary user the permission checks run as can reach.
+    QString reachableDir() const
+    {
+        QFile::setPermissions(m_dir->path(), QFile::Permissions(0x7777));
+        const QString dir = m_dir->filePath(QStringLiteral("install"));
+        QDir().mkdir(dir);
+        return dir;
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
 };

@@ -1,4 +1,5 @@
 #include "FileHelpers.h"
+#include "IniConformance.h"
 #include "pos/InstallDir.h"
 #include "pos/TavlixError.h"
 
@@ -62,6 +63,29 @@ private slots:
         // Values are read up to 2047 characters.
         WriteSharedSetting(QStringLiteral("LONG"), QString(3000, u'x'));
         QCOMPARE(ReadSharedSetting(QStringLiteral("LONG"), {}).size(), 2047);
+        setInstallDirOverride({});
+    }
+
+    // The shared file is read and written as the point-of-sale programs do (section "SALVIO").
+    void profileFunctions_data() { IniConformance::addRows(QStringLiteral("SALVIO")); }
+
+    void profileFunctions()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, write);
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        setInstallDirOverride(dir.path());
+        const QString path = dir.filePath(QStringLiteral("SETTINGS.INI"));
+        if (!file.isEmpty())
+            writeBytes(path, file);
+        if (write) {
+            WriteSharedSetting(key, text);
+            QTEST(readBytes(path), "after");
+        } else {
+            QTEST(ReadSharedSetting(key, text), "result");
+        }
         setInstallDirOverride({});
     }
 };

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 class TestBoardSettings : public QObject
 {
     Q_OBJECT
@@ -73,6 +75,31 @@ private slots:
             {QStringLiteral("update"), s.updateMs},       {QStringLiteral("repaint"), s.repaint},
             {QStringLiteral("horizontal"), s.horizontal}, {QStringLiteral("namn"), s.namn}};
         QCOMPARE(got.value(field), value);
+    }
+
+    void refreshInterval_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("ms");
+        constexpr int longest = std::numeric_limits<int>::max();
+        QTest::newRow("10") << 10 << 10000;
+        QTest::newRow("1") << 1 << 1000;
+        QTest::newRow("0: one second") << 0 << 1000;
+        QTest::newRow("-5: one second") << -5 << 1000;
+        QTest::newRow("the last whole second") << 2147483 << 2147483000;
+        QTest::newRow("one more: the longest timer") << 2147484 << longest;
+        QTest::newRow("3000000") << 3000000 << longest;
+        QTest::newRow("largest") << longest << longest;
+        QTest::newRow("smallest") << std::numeric_limits<int>::min() << 1000;
+    }
+
+    void refreshInterval()
+    {
+        QFETCH(int, seconds);
+        QFETCH(int, ms);
+        QCOMPARE(refreshIntervalMs(seconds), ms);
+        writeBytes(m_path, "[SKARM]\nUPDATE=" + QByteArray::number(seconds) + '\n');
+        QCOMPARE(readBoardSettings(m_path).updateMs, ms);
     }
 
     void windowShowsStoredTexts()

@@ -4,11 +4,14 @@
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
 #include "settings/Installningar.h"
+#include "settings/NewTicketSettings.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -176,6 +179,132 @@ private slots:
         w.co_BongUtskrift->lineEdit()->selectAll();
         QTest::keyClicks(w.co_BongUtskrift, u"Bar 2"_s);
         QCOMPARE(w.co_BongUtskrift->currentText(), u"Bar 2"_s);
+    }
+
+    void tabWalksTheFocusOrder()
+    {
+        SettingsFixture f;
+        TF_Installningar w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(QApplication::focusWidget(), w.ed_Bredd);
+        const QList<QWidget *> order {
+            w.bu_Vaster, w.bu_Hoger, w.co_Rader, w.ed_GronSek, w.ed_GulSek, w.ed_RodSek,
+            w.co_Uppdatera, w.bu_BytSkarm, w.bu_stang, w.cb_UpdateAll, w.bu_VansterHoger,
+            w.bu_VansterVanster, w.ed_Vanster, w.co_BongUtskrift, w.cb_Horisontalt,
+            // the new-ticket boxes come last, after every control of the original order
+            w.newTicketBoxes->cb_NyBlinka, w.newTicketBoxes->cb_NyLjud, w.ed_Bredd};
+        for (QWidget *next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        for (qsizetype i = order.size() - 2; i >= 0; --i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), order[i]);
+        }
+    }
+
+    void escapeKeepsTheWindowOpen()
+    {
+        SettingsFixture f("[BONG]\r\nBREDD=230\r\n");
+        TF_Installningar w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (QWidget *at : QList<QWidget *> {w.ed_Bredd, w.bu_Hoger, w.co_Rader, w.ed_GronSek,
+                                             w.co_BongUtskrift, w.cb_Horisontalt}) {
+            at->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY2(w.isVisible(), at->metaObject()->className());
+        }
+        QCOMPARE(readBytes(f.file()), QByteArray("[BONG]\r\nBREDD=230\r\n"));
+    }
+
+    void listsSelectTheStoredEntry_data()
+    {
+        QTest::addColumn<QByteArray>("spisko");
+        QTest::addColumn<int>("rader");
+        QTest::addColumn<int>("update");
+        QTest::addColumn<QString>("afterDown");
+        QTest::newRow("defaults") << QByteArray() << 2 << 1 << u"4"_s;
+        QTest::newRow("stored") << QByteArray("[SKARM]\r\nRADER=4\r\nUPDATE=25\r\n") << 3 << 4
+                                << u"5"_s;
+        QTest::newRow("not in the lists")
+            << QByteArray("[SKARM]\r\nRADER=7\r\nUPDATE=12\r\n") << -1 << -1 << u"1"_s;
+    }
+
+    void listsSelectTheStoredEntry()
+    {
+        QFETCH(QByteArray, spisko);
+        QFETCH(int, rader);
+        QFETCH(int, update);
+        QFETCH(QString, afterDown);
+        SettingsFixture f(spisko);
+        TF_Installningar w;
+        const QString shown = w.co_Rader->currentText();
+        QCOMPARE(w.co_Rader->currentIndex(), rader);
+        QCOMPARE(w.co_Uppdatera->currentIndex(), update);
+        if (rader >= 0) {
+            QCOMPARE(w.co_Rader->itemText(rader), shown);
+            QCOMPARE(w.co_Uppdatera->itemText(update), w.co_Uppdatera->currentText());
+        } else {
+            QCOMPARE(shown, u"7"_s);
+            QCOMPARE(w.co_Uppdatera->currentText(), u"12"_s);
+        }
+        // The arrow keys start from the stored entry.
+        w.show();
+        w.co_Rader->setFocus();
+        QTest::keyClick(w.co_Rader, Qt::Key_Down);
+        QCOMPARE(w.co_Rader->currentText(), afterDown);
+    }
+
+    void storedDeviceIsTheCurrentEntry()
+    {
+        SettingsFixture f("[SKARM]\r\nNAMN=Grill\r\n");
+        TF_Installningar w;
+        w.setDeviceNames({u"Alla"_s, u"Bar"_s, u"Grill"_s});
+        QCOMPARE(w.co_BongUtskrift->currentIndex(), 2);
+        QCOMPARE(w.co_BongUtskrift->currentText(), u"Grill"_s);
+    }
+
+    void typedDeviceNameKeepsItsCase()
+    {
+        SettingsFixture f;
+        TF_Installningar w;
+        w.setDeviceNames({u"Alla"_s, u"Bar"_s, u"Grill"_s});
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.co_BongUtskrift->setFocus();
+        w.co_BongUtskrift->lineEdit()->selectAll();
+        QTest::keyClicks(w.co_BongUtskrift, u"bar"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the focus leaves
+        QCOMPARE(QApplication::focusWidget(), w.cb_Horisontalt);
+        QCOMPARE(w.co_BongUtskrift->currentText(), u"bar"_s);
+        w.co_BongUtskrift->setFocus();
+        w.co_BongUtskrift->lineEdit()->selectAll();
+        QTest::keyClicks(w.co_BongUtskrift, u"Gr"_s);
+        w.ed_Bredd->setFocus();
+        QCOMPARE(w.co_BongUtskrift->currentText(), u"Gr"_s);
+        w.SaveSettings();
+        QVERIFY(readBytes(f.file()).contains("\r\nNAMN=Gr\r\n"));
+    }
+
+    void opensCentredWithItsFrame()
+    {
+        SettingsFixture f;
+        TF_Installningar w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect area = w.screen()->availableGeometry();
+        const auto centred = [&] {
+            const QRect frame = w.frameGeometry();
+            return frame != w.geometry()
+                && qAbs((frame.left() - area.left()) - (area.right() - frame.right())) <= 1
+                && qAbs((frame.top() - area.top()) - (area.bottom() - frame.bottom())) <= 1;
+        };
+        QTRY_VERIFY(centred());
     }
 
     void arrowButtonWithoutANumber()

@@ -10,17 +10,19 @@
 #include "db/Database.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
+#include "pos/Scramble.h"
 
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
-// A board in an installation folder of its own, on a fresh SQLite data source that the test
-// fills the way the point-of-sale system does.
+// A board in an installation folder of its own, on a fresh SQLite data source (or on the data
+// source given, as the user given) that the test fills the way the point-of-sale system does.
 struct BoardFixture
 {
     OdbcFixture &odbc = OdbcFixture::instance();
-    const QString dsn = odbc.addDataSource(odbc.uniqueName(QStringLiteral("Board")), false);
+    // The driver does not create a missing file, so OdbcFixture::setAway takes the database away.
+    const QString dsn = odbc.addDataSource(odbc.uniqueName(QStringLiteral("Board")));
     QTemporaryDir install;
     TDatabase posDb;
     std::unique_ptr<PosDatabase> pos;
@@ -30,12 +32,33 @@ struct BoardFixture
 
     explicit BoardFixture(const QByteArray &spisko = {})
     {
+        writeBytes(odbc.databaseFile(dsn), {}); // an empty file is an empty database
+        setUp(spisko, {}, {});
+    }
+
+    BoardFixture(const QString &dataSource, const QString &user, const QString &password,
+                 const QByteArray &spisko = {})
+        : dsn(dataSource)
+    {
+        setUp(spisko, user, password);
+    }
+
+    void setUp(const QByteArray &spisko, const QString &user, const QString &password)
+    {
         setInstallDirOverride(install.path());
-        writeBytes(install.filePath(QStringLiteral("krumel.ini")),
-                   "[DATABAS]\r\nALIAS=" + dsn.toLatin1() + "\r\n");
+        QByteArray krumel = "[DATABAS]\r\nALIAS=" + dsn.toLatin1() + "\r\n";
+        if (!user.isEmpty())
+            krumel += "ANVNAMN=" + user.toLatin1() + "\r\n";
+        if (!password.isEmpty()) {
+            krumel += "LOSEN="
+                + Scramble(QStringLiteral("E"), password, QStringLiteral("VarkoAB")).toLatin1()
+                + "\r\n";
+        }
+        writeBytes(install.filePath(QStringLiteral("krumel.ini")), krumel);
         if (!spisko.isEmpty())
             writeBytes(install.filePath(QStringLiteral("SPISKO.INI")), spisko);
         posDb.setAliasName(dsn);
+        posDb.setParams(user, password);
         posDb.open();
         pos = std::make_unique<PosDatabase>(posDb);
         pos->createSchema();

@@ -1,0 +1,256 @@
+#include "BoardFixture.h"
+#include "PgFixture.h"
+#include "TcpProxy.h"
+#include "board/PageColumn.h"
+#include "controls/XiButton.h"
+
+#include <QSqlQuery>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// PostgreSQL answers a request for encryption with one byte, "N" when it has none: a whole
+// exchange with the server without logging in.
+QByteArray askForEncryption(QTcpSocket &socket)
+{
+    socket.write(QByteArray::fromHex("0000000804d2162f"));
+    socket.flush();
+    if (!QTest::qWaitFor([&socket] { return socket.bytesAvailable() > 0; }, 5000))
+        return {};
+    return socket.readAll();
+}
+
+const QSize boardSize(1200, 800);
+
+void press(const TBoxInfo &record)
+{
+    QTest::mouseClick(record.FootPanel->findChild<TXiButton *>(), Qt::LeftButton, {},
+                      QPoint(17, 15));
+}
+
+QVariantList row(TDatabase &db, int id)
+{
+    QSqlQuery q(db.handle());
+    q.exec(u"SELECT Status, Sekunder FROM Tavlix WHERE ID = %1"_s.arg(id));
+    q.next();
+    return {q.value(0).toInt(), q.value(1).toInt()};
+}
+
+QString columnType(TDatabase &db, const QString &column)
+{
+    QSqlQuery q(db.handle());
+    q.exec(u"SELECT data_type FROM information_schema.columns "
+           "WHERE table_name = 'tavlix' AND column_name = '%1'"_s.arg(column));
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+enum class Fault { Cut, FastStop, Kill };
+
+} // namespace
+
+// The board against a PostgreSQL server that the tests stop, kill and cut off.
+class TestPgBoard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (const QString why = PgFixture::missing(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        m_pg = std::make_unique<PgFixture>();
+        QVERIFY2(m_pg->setUp(), qPrintable(m_pg->error()));
+    }
+
+    void init() { m_pg->resetTables(); }
+
+    void proxyPassesHoldsAndResets()
+    {
+        TcpProxy proxy(m_pg->port());
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, proxy.port());
+        QVERIFY(socket.waitForConnected(5000));
+        QCOMPARE(askForEncryption(socket), QByteArray("N"));
+
+        QTcpSocket held;
+        held.connectToHost(QHostAddress::LocalHost, proxy.port());
+        QVERIFY(held.waitForConnected(5000));
+        QTRY_COMPARE(proxy.connections(), 2);
+        proxy.hold(true);
+        held.write(QByteArray::fromHex("0000000804d2162f"));
+        QTest::qWait(300); // nothing may come through in this time
+        QCOMPARE(held.bytesAvailable(), 0);
+        QCOMPARE(held.state(), QAbstractSocket::ConnectedState);
+        proxy.hold(false);
+        QByteArray answer;
+        QTRY_COMPARE(answer += held.readAll(), QByteArray("N"));
+
+        proxy.reset();
+        QTRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+        QTRY_COMPARE(held.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(proxy.connections(), 0);
+
+        // A server that is away: the connection is closed at once.
+        m_pg->stopFast();
+        QTcpSocket refused;
+        refused.connectToHost(QHostAddress::LocalHost, proxy.port());
+        QTRY_COMPARE(refused.state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(m_pg->start());
+    }
+
+    // Connect, first build, refresh, "OK" and "X" on the board window, through the proxy.
+    void boardWorksOnPostgres()
+    {
+        TcpProxy proxy(m_pg->port());
+        const auto f = board(proxy);
+        f->add();
+        f->add();
+        f->add(300, 1, 754);
+        TF_Mainform &b = f->start(boardSize);
+        QCOMPARE(b.pa_Status->caption(), u"Databas kontakt OK"_s);
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s}));
+        QCOMPARE(columnType(f->posDb, u"bongchanged"_s), u"bytea"_s);
+
+        f->add();
+        f->add();
+        b.ti_UpdateBongsTimer();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"4"_s, u"5"_s}));
+        QCOMPARE(b.LastId, 5);
+
+        b.MainList[1]->Seconds = 321;
+        press(*b.MainList[1]);
+        QTRY_COMPARE(b.MainList.size(), size_t(3));
+        QCOMPARE(row(f->posDb, 2), (QVariantList {1, 321}));
+
+        b.PageControl1->setCurrentIndex(1);
+        QCOMPARE(f->ids(b.ReadyList), (QList<QString> {u"2"_s, u"3"_s}));
+        press(*b.ReadyList[1]);
+        QTRY_COMPARE(b.ReadyList.size(), size_t(1));
+        QCOMPARE(row(f->posDb, 3), (QVariantList {0, 754}));
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s, u"4"_s, u"5"_s}));
+        QCOMPARE(b.MainList[1]->Seconds, 754);
+        QCOMPARE(f->reports, QStringList());
+    }
+
+    // The connection is lost at the health check; the board reconnects within its retry
+    // window (shortened here) and shows every open ticket once.
+    void recoversWithinTheRetryWindow_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QStringList>("statuses");
+        const QString connecting = u"Ansluter till databas"_s;
+        const QString ok = u"Databas kontakt OK"_s;
+        const QString noContact = u"Ej kontakt med databasen"_s;
+        QTest::newRow("connections cut") << Fault::Cut << QStringList {connecting, ok};
+        QTest::newRow("fast stop") << Fault::FastStop << QStringList {connecting, noContact, ok};
+        QTest::newRow("postmaster killed")
+            << Fault::Kill << QStringList {connecting, noContact, ok};
+    }
+
+    void recoversWithinTheRetryWindow()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QStringList, statuses);
+        TcpProxy proxy(m_pg->port());
+        const auto f = board(proxy);
+        f->add();
+        f->add();
+        TF_Mainform &b = f->start(boardSize);
+        b.link.secondMs = 50;
+        QStringList seen;
+        b.link.hooks.setStatus = [&b, &seen](const QString &text) {
+            seen.append(text);
+            b.pa_Status->setCaption(text);
+        };
+        f->add();
+        bool started = true;
+        if (fault == Fault::Cut) {
+            proxy.reset();
+        } else {
+            fault == Fault::FastStop ? m_pg->stopFast() : m_pg->killPostmaster();
+            QTRY_COMPARE(proxy.connections(), 0);
+            // Back while the board waits between its attempts.
+            QTimer::singleShot(0, &b, [this, &started] { started = m_pg->start(); });
+        }
+        b.ti_UpdateBongsTimer();
+        QVERIFY2(started, qPrintable(m_pg->error()));
+        QCOMPARE(seen, statuses);
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
+        QVERIFY(b.ti_UpdateBongs.isActive());
+        QCOMPARE(f->reports, QStringList());
+
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
+        press(*b.MainList[0]);
+        QTRY_COMPARE(b.MainList.size(), size_t(2));
+        f->posDb.open();
+        QCOMPARE(row(f->posDb, 1).first(), 1);
+    }
+
+    // Two tills insert at once; the ticket with the lower number may commit after the higher
+    // one has been read. Either way each shows once.
+    void lateCommit_data()
+    {
+        QTest::addColumn<bool>("lowerFirst");
+        QTest::newRow("lower number commits first") << true;
+        QTest::newRow("lower number commits after the higher was read") << false;
+    }
+
+    void lateCommit()
+    {
+        QFETCH(bool, lowerFirst);
+        TcpProxy proxy(m_pg->port());
+        const auto f = board(proxy);
+        f->add();
+        TF_Mainform &b = f->start(boardSize);
+        TDatabase tillA;
+        TDatabase tillB;
+        m_pg->connect(tillA);
+        m_pg->connect(tillB);
+        QVERIFY(tillA.handle().transaction());
+        QVERIFY(tillB.handle().transaction());
+        const QDateTime now = QDateTime::currentDateTime();
+        PosDatabase(tillA).insertTicket(f->kitchen, 0, std::nullopt, now,
+                                        BoardFixture::picture(300), 2);
+        PosDatabase(tillB).insertTicket(f->kitchen, 0, std::nullopt, now,
+                                        BoardFixture::picture(300), 3);
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f->ids(b.MainList), QList<QString> {u"1"_s});
+
+        QVERIFY((lowerFirst ? tillA : tillB).handle().commit());
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, lowerFirst ? u"2"_s : u"3"_s}));
+        QVERIFY((lowerFirst ? tillB : tillA).handle().commit());
+        b.ti_UpdateBongsTimer();
+        const QList<QString> all = lowerFirst ? QList<QString> {u"1"_s, u"2"_s, u"3"_s}
+                                              : QList<QString> {u"1"_s, u"3"_s, u"2"_s};
+        QCOMPARE(f->ids(b.MainList), all);
+        QCOMPARE(b.LastId, 3);
+
+        const int before = b.link.database().statementsSent();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(b.link.database().statementsSent(), before + 3);
+        QCOMPARE(f->ids(b.MainList), all);
+        QCOMPARE(f->reports, QStringList());
+    }
+
+private:
+    // A board on the server through the proxy.
+    std::unique_ptr<BoardFixture> board(const TcpProxy &proxy)
+    {
+        return std::make_unique<BoardFixture>(m_pg->addDataSource(u"PgBoard"_s, proxy.port()),
+                                              QString::fromLatin1(PgFixture::user),
+                                              QString::fromLatin1(PgFixture::password));
+    }
+
+    std::unique_ptr<PgFixture> m_pg;
+};
+
+QTEST_MAIN(TestPgBoard)
+#include "tst_pgboard.moc"
