@@ -22,10 +22,12 @@ cat > "$demo/odbc/odbcinst.ini" <<INI
 Description=SQLite3 ODBC Driver
 Driver=$driver
 INI
+# StepAPI=1: the driver hands out the rows one by one instead of holding a whole result set.
 cat > "$demo/odbc/odbc.ini" <<INI
 [TavlixDemo]
 Driver=SQLite3
 Database=$demo/kassa.db
+StepAPI=1
 INI
 
 export ODBCSYSINI="$demo/odbc" ODBCINI="$demo/odbc/odbc.ini" QT_QPA_PLATFORM=offscreen

@@ -1,3 +1,4 @@
+#include "board/CardArea.h"
 #include "board/Mainform.h"
 #include "controls/MessageBoxes.h"
 
@@ -5,6 +6,7 @@
 
 int main(int argc, char *argv[])
 {
+    CardArea::skipOpaqueSiblingSearch();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlix"));
     installMessageBoxes();

@@ -52,7 +52,7 @@ KitchenTicket randomTicket(int number, const QString &device, QRandomGenerator &
     return t;
 }
 
-QImage renderTicket(const KitchenTicket &t, int width)
+QImage renderTicket(const KitchenTicket &t, int width, bool shaded)
 {
     const int lineHeight = 34;
     const int margin = 24; // the printer's blank feed before the first line
@@ -91,5 +91,14 @@ QImage renderTicket(const KitchenTicket &t, int width)
         y += lineHeight;
     }
     p.fillRect(16, height - 20, width - 32, 3, Qt::black);
+    p.end();
+    if (!shaded) {
+        // The same rule as a 1-bit file: the lighter half of the greys prints white.
+        for (int y = 0; y < height; ++y) {
+            auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < width; ++x)
+                row[x] = qGray(row[x]) >= 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+        }
+    }
     return image;
 }

@@ -18,4 +18,7 @@ struct KitchenTicket
 };
 
 KitchenTicket randomTicket(int number, const QString &device, QRandomGenerator &random);
-QImage renderTicket(const KitchenTicket &ticket, int width = 576);
+// A thermal printer prints black dots on white, so the ticket holds those two colours only, at
+// whatever depth it is stored; shaded keeps the grey edges of smoothed text, as a ticket drawn
+// for the screen would have them.
+QImage renderTicket(const KitchenTicket &ticket, int width = 576, bool shaded = false);

@@ -14,6 +14,12 @@ CardArea::CardArea(QWidget *parent)
     setVertBarVisible(false);
 }
 
+void CardArea::skipOpaqueSiblingSearch()
+{
+    if (!qEnvironmentVariableIsSet("QT_NO_SUBTRACTOPAQUESIBLINGS"))
+        qputenv("QT_NO_SUBTRACTOPAQUESIBLINGS", "1");
+}
+
 void CardArea::setHorzBarVisible(bool on)
 {
     m_horz = on;

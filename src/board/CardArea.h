@@ -11,6 +11,11 @@ class CardArea : public QScrollArea
 public:
     explicit CardArea(QWidget *parent = nullptr);
 
+    // Qt looks for opaque siblings above every widget it repaints. With thousands of cards on a
+    // tab that search makes the first paint after a build take time quadratic in the cards, and
+    // since cards never overlap it finds nothing. Call before the application object is made.
+    static void skipOpaqueSiblingSearch();
+
     QWidget *canvas() const { return m_canvas; }
 
     void setHorzBarVisible(bool on);

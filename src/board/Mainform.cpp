@@ -6,6 +6,7 @@
 #include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
+#include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
@@ -38,14 +39,29 @@ TXiButton *glyphButton(QWidget *parent, int left, const QImage &glyph)
 
 } // namespace
 
+// The controls of a card keep the number themselves, which costs a card no memory of its own;
+// timers carry it as a property.
 int tagOf(const QObject *object)
 {
+    if (const auto *panel = qobject_cast<const TPanel *>(object))
+        return panel->tag();
+    if (const auto *button = qobject_cast<const TXiButton *>(object))
+        return button->tag();
+    if (const auto *box = qobject_cast<const TPixImageBox *>(object))
+        return box->tag();
     return object ? object->property("tag").toInt() : 0;
 }
 
 void setTag(QObject *object, int tag)
 {
-    object->setProperty("tag", tag);
+    if (auto *panel = qobject_cast<TPanel *>(object))
+        panel->setTag(tag);
+    else if (auto *button = qobject_cast<TXiButton *>(object))
+        button->setTag(tag);
+    else if (auto *box = qobject_cast<TPixImageBox *>(object))
+        box->setTag(tag);
+    else
+        object->setProperty("tag", tag);
 }
 
 TF_Mainform::TF_Mainform(const QStringList &arguments, QWidget *parent)

@@ -65,7 +65,9 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     box->setImageFitOnlyBig(false);
     box->setImageFitToWindow(false);
     box->setImageKeepPosition(false);
-    box->Image()->setPicture(bitmap);
+    TPicture picture; // the card's own copy, compact: a day of done tickets must fit in memory
+    picture.setCompactImage(bitmap);
+    box->Image()->setPicture(picture);
     box->PictureLoaded();
     box->Image()->setResample(true);
     box->setImageScale(cardImageScale(box->width(), box->Image()->width()));

@@ -12,6 +12,10 @@ public:
 
     explicit TPanel(QWidget *parent = nullptr);
 
+    // A number the owner keeps on the control, as the original controls' Tag.
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+
     QColor color() const { return m_color; }
     void setColor(const QColor &color);
     QString caption() const { return m_caption; }
@@ -35,4 +39,5 @@ private:
     Qt::Alignment m_alignment = Qt::AlignCenter;
     Bevel m_bevel = Bevel::None;
     int m_bevelWidth = 1;
+    int m_tag = 0;
 };

@@ -1,8 +1,16 @@
 #include "Picture.h"
 
+#include "CompactImage.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
+
+const QPicture &TPicture::vector() const
+{
+    static const QPicture none;
+    return m_vector ? *m_vector : none;
+}
 
 int TPicture::width() const
 {
@@ -11,7 +19,7 @@ int TPicture::width() const
     case Kind::Icon:
         return m_image.width();
     case Kind::Vector:
-        return m_vector.boundingRect().width();
+        return vector().boundingRect().width();
     case Kind::Empty:
         break;
     }
@@ -25,7 +33,7 @@ int TPicture::height() const
     case Kind::Icon:
         return m_image.height();
     case Kind::Vector:
-        return m_vector.boundingRect().height();
+        return vector().boundingRect().height();
     case Kind::Empty:
         break;
     }
@@ -35,15 +43,24 @@ int TPicture::height() const
 void TPicture::setImage(const QImage &image, Kind kind)
 {
     m_image = image;
-    m_vector = QPicture();
+    m_decodedFormat = QImage::Format_Invalid;
+    m_vector.reset();
     m_kind = image.isNull() ? Kind::Empty : kind;
     m_masked = QImage();
+}
+
+void TPicture::setCompactImage(const QImage &decoded)
+{
+    setImage(CompactImage::compact(decoded));
+    if (m_image.format() != decoded.format())
+        m_decodedFormat = decoded.format();
 }
 
 void TPicture::setVector(const QPicture &picture)
 {
     m_vector = picture;
     m_image = QImage();
+    m_decodedFormat = QImage::Format_Invalid;
     m_kind = picture.isNull() ? Kind::Empty : Kind::Vector;
     m_masked = QImage();
 }
@@ -108,11 +125,18 @@ void TPicture::draw(QPainter &painter, const QRect &target) const
     case Kind::Icon:
         painter.drawImage(target.topLeft(), m_image);
         return;
-    case Kind::Raster:
-        painter.drawImage(target, drawable());
+    case Kind::Raster: {
+        const QImage &image = drawable();
+        const bool oneToOne = target.size() == image.size()
+            && painter.deviceTransform().type() <= QTransform::TxTranslate;
+        if (&image == &m_image && m_decodedFormat != QImage::Format_Invalid && !oneToOne)
+            painter.drawImage(target, image.convertToFormat(m_decodedFormat));
+        else
+            painter.drawImage(target, image);
         return;
+    }
     case Kind::Vector: {
-        const QRect bounds = m_vector.boundingRect();
+        const QRect bounds = vector().boundingRect();
         if (bounds.isEmpty())
             return;
         painter.save();
@@ -120,7 +144,7 @@ void TPicture::draw(QPainter &painter, const QRect &target) const
         painter.scale(static_cast<double>(target.width()) / bounds.width(),
                       static_cast<double>(target.height()) / bounds.height());
         painter.translate(-bounds.topLeft());
-        painter.drawPicture(0, 0, m_vector);
+        painter.drawPicture(0, 0, vector());
         painter.restore();
         return;
     }

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPicture>
 
+#include <optional>
+
 class QPainter;
 
 // The picture container of the image control: one graphic of any kind it can hold, a raster
@@ -21,9 +23,13 @@ public:
 
     // The raster content (also of an icon); null for vector pictures.
     const QImage &image() const { return m_image; }
-    const QPicture &vector() const { return m_vector; }
+    const QPicture &vector() const;
 
     void setImage(const QImage &image, Kind kind = Kind::Raster);
+    // Keeps a raster picture in its most compact lossless form (CompactImage). A scaled draw
+    // converts it back to the form it was decoded in, since Qt's plain stretch does not sample
+    // every form alike: every paint thus shows exactly what the decoded picture would.
+    void setCompactImage(const QImage &decoded);
     void setVector(const QPicture &picture);
     void clear();
     // Any format Qt's image readers know; an ICO file becomes an icon. False leaves it empty.
@@ -43,7 +49,8 @@ private:
 
     Kind m_kind = Kind::Empty;
     QImage m_image;
-    QPicture m_vector;
+    QImage::Format m_decodedFormat = QImage::Format_Invalid; // set while m_image is compacted
+    std::optional<QPicture> m_vector; // an empty QPicture alone costs a card half a kilobyte
     bool m_transparent = false;
     mutable QImage m_masked; // the raster with its transparent colour left out
 };

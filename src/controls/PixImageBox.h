@@ -23,6 +23,10 @@ public:
     explicit TPixImageBox(QWidget *parent = nullptr);
     ~TPixImageBox() override;
 
+    // A number the owner keeps on the control, as the original controls' Tag.
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+
     TPixImage *Image() const { return m_image; }
     // Made when first asked for: nothing in the board shows it, and a label per card costs.
     QLabel *OverlayLabel();
@@ -136,5 +140,6 @@ private:
     int m_vmax = 0;
     QScrollBar *m_hbar = nullptr;
     QScrollBar *m_vbar = nullptr;
+    int m_tag = 0;
     bool m_syncing = false; // the box itself is setting a bar's value
 };

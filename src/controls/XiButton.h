@@ -18,6 +18,10 @@ public:
 
     explicit TXiButton(QWidget *parent = nullptr);
 
+    // A number the owner keeps on the control, as the original controls' Tag.
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+
     QColor color(XiColor index) const { return m_state.colors[index]; }
     void setColor(XiColor index, const QColor &color);
 
@@ -124,6 +128,7 @@ private:
     bool m_default = false;
     bool m_tabStop = true;
     int m_modalResult = 0;
+    int m_tag = 0;
     QShortcut *m_cancelShortcut = nullptr;
     QShortcut *m_mnemonic = nullptr;
     QList<QShortcut *> m_defaultKeys;

@@ -1,8 +1,11 @@
 #include "BoardFixture.h"
+#include "TicketRenderer.h"
 #include "board/PageColumn.h"
+#include "board/TicketPicture.h"
 #include "controls/Panel.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
+#include "preview/BildPreview.h"
 #include "settings/Installningar.h"
 
 #include <QApplication>
@@ -568,6 +571,46 @@ private slots:
         b.PageControl1->setCurrentIndex(0);
         b.PageControl1->setCurrentIndex(1);
         QCOMPARE(b.ReadyList.size(), size_t(3));
+    }
+
+    // A black-and-white ticket costs a card no more at 8, 24 or 32 bits than at 1 bit, and the
+    // card, open or done, and its preview hold exactly the decoded pixels.
+    void cardKeepsACompactCopy_data()
+    {
+        QTest::addColumn<int>("depth");
+        for (int depth : {1, 8, 24, 32})
+            QTest::addRow("%d-bit", depth) << depth;
+    }
+
+    void cardKeepsACompactCopy()
+    {
+        QFETCH(int, depth);
+        QRandomGenerator random(5);
+        const QImage printed = renderTicket(randomTicket(1, u"Kök"_s, random));
+        const QByteArray bytes = bmpBytes(printed, depth);
+        const QImage decoded = TicketPicture::load(bytes).image;
+        const qint64 oneBit = TicketPicture::load(bmpBytes(printed, 1)).image.sizeInBytes();
+        BoardFixture f;
+        f.addBytes(bytes);
+        f.pos->insertTicket(f.kitchen, 1, 60, QDateTime::currentDateTime(), bytes);
+        TF_Mainform &b = f.start(boardSize);
+        b.PageControl1->setCurrentIndex(1);
+        QCOMPARE(b.MainList.size(), size_t(1));
+        QCOMPARE(b.ReadyList.size(), size_t(1));
+        for (const CardList *list : {&b.MainList, &b.ReadyList}) {
+            const QImage copy = list->front()->ImageBox->Image()->picture().image();
+            QVERIFY2(copy.sizeInBytes() <= oneBit * 3 / 2,
+                     qPrintable(u"%1 bytes"_s.arg(copy.sizeInBytes())));
+            QCOMPARE(copy.convertToFormat(QImage::Format_ARGB32),
+                     decoded.convertToFormat(QImage::Format_ARGB32));
+        }
+        b.PageControl1->setCurrentIndex(0);
+        const TBoxInfo &card = *b.MainList.front();
+        QTest::mouseClick(card.ImageBox->Image(), Qt::LeftButton, {}, QPoint(30, 30));
+        const auto previews = b.findChildren<TF_BildPreview *>();
+        QCOMPARE(previews.size(), 1);
+        QCOMPARE(previews[0]->Bild->Image()->picture().image().cacheKey(),
+                 card.ImageBox->Image()->picture().image().cacheKey()); // shared, not copied
     }
 
     void deviceFilter()

@@ -1,5 +1,7 @@
 #include "BmpWriter.h"
+#include "TicketRenderer.h"
 #include "board/TicketPicture.h"
+#include "controls/CompactImage.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -60,6 +62,16 @@ QByteArray rle8(bool complete)
     return b;
 }
 
+// More colours than an 8-bit table holds.
+QImage gradient()
+{
+    QImage image(300, 20, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x % 256, x / 256 * 100, y));
+    return image;
+}
+
 QByteArray hugeHeader()
 {
     QByteArray b = bmpBytes(sample(4, 4), 24).left(14 + 40);
@@ -92,6 +104,44 @@ private slots:
         QCOMPARE(r.image.size(), QSize(40, 30));
         QCOMPARE(qGray(r.image.pixel(7, 7)), 0);
         QCOMPARE(qGray(r.image.pixel(30, 20)), 255);
+    }
+
+    // The compact copy holds exactly the decoded pixels, in the smallest form that can.
+    void compactCopy_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("format");
+        QRandomGenerator random(3);
+        const KitchenTicket ticket = randomTicket(7, QStringLiteral("Kök"), random);
+        const QImage printed = renderTicket(ticket);
+        const QImage shaded = renderTicket(ticket, 576, true);
+        for (int depth : {1, 8, 24, 32}) {
+            QTest::addRow("ticket, %d-bit", depth)
+                << bmpBytes(printed, depth) << int(QImage::Format_Mono);
+            QTest::addRow("small picture, %d-bit", depth)
+                << bmpBytes(sample(), depth) << int(QImage::Format_Mono);
+            QTest::addRow("odd width, %d-bit", depth)
+                << bmpBytes(sample(13, 7), depth) << int(QImage::Format_Mono);
+        }
+        for (int depth : {8, 24, 32})
+            QTest::addRow("shaded ticket, %d-bit", depth)
+                << bmpBytes(shaded, depth) << int(QImage::Format_Indexed8);
+        QTest::newRow("beyond the colour table") << outOfPalette() << int(QImage::Format_Mono);
+        QTest::newRow("run-length") << rle8(true) << int(QImage::Format_Indexed8);
+        QTest::newRow("300 colours") << bmpBytes(gradient(), 24) << int(QImage::Format_RGB32);
+    }
+
+    void compactCopy()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, format);
+        const QImage decoded = TicketPicture::load(bytes).image;
+        QVERIFY(!decoded.isNull());
+        const QImage compact = CompactImage::compact(decoded);
+        QCOMPARE(int(compact.format()), format);
+        QCOMPARE(compact.convertToFormat(QImage::Format_ARGB32),
+                 decoded.convertToFormat(QImage::Format_ARGB32));
+        QVERIFY(compact.sizeInBytes() <= decoded.sizeInBytes());
     }
 
     void damaged_data()
@@ -149,5 +199,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTicketPicture)
+QTEST_MAIN(TestTicketPicture)
 #include "tst_ticketpicture.moc"

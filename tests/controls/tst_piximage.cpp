@@ -17,6 +17,24 @@ QImage filled(int w, int h, QColor c, QImage::Format format = QImage::Format_RGB
     return image;
 }
 
+// Black strokes on white with some single pixels, so that any difference in which source pixel a
+// stretch samples shows; shaded adds the grey edges of smoothed text, translucent some alpha.
+QImage strokes(QImage::Format format, QSize size = QSize(97, 61), bool shaded = false,
+               bool translucent = false)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((x * 7 + y * 3) % 5 == 0 || (x / 9 + y / 4) % 3 == 0)
+                image.setPixel(x, y, shaded ? qRgb(x % 128, x % 128, x % 128) : qRgb(0, 0, 0));
+    image = image.convertToFormat(format);
+    if (translucent)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, 10, qRgba(200, 0, 0, 100));
+    return image;
+}
+
 // Counts the paint events a widget receives.
 struct PaintCounter : QObject
 {
@@ -255,6 +273,65 @@ private slots:
         QCOMPARE(progress.last().at(2).toInt(), 100);
         QVERIFY(!image.loadPicture("not a picture"));
         QVERIFY(image.picture().isEmpty());
+    }
+
+    // A picture kept compact paints exactly as the decoded one: the plain stretch at every scale
+    // and the smooth pass.
+    void compactPicturePaintsTheSame_data()
+    {
+        QTest::addColumn<QImage>("decoded");
+        QTest::addColumn<QSize>("size");
+        // Sizes at which Qt's plain stretch samples a 32-bit picture unlike an indexed one.
+        const QImage black = strokes(QImage::Format_RGB32);
+        QTest::newRow("32-bit, reduced")
+            << strokes(QImage::Format_RGB32, QSize(576, 450)) << QSize(426, 332);
+        QTest::newRow("32-bit, natural size") << black << black.size();
+        QTest::newRow("32-bit, enlarged") << black << QSize(211, 132);
+        QTest::newRow("32-bit, stretched") << black << QSize(273, 61);
+        QTest::newRow("32-bit shaded, enlarged")
+            << strokes(QImage::Format_RGB32, black.size(), true) << QSize(211, 132);
+        QTest::newRow("32-bit translucent, enlarged")
+            << strokes(QImage::Format_ARGB32, black.size(), false, true) << QSize(211, 132);
+        QTest::newRow("8-bit, enlarged") << strokes(QImage::Format_Indexed8) << QSize(211, 132);
+    }
+
+    void compactPicturePaintsTheSame()
+    {
+        QFETCH(QImage, decoded);
+        QFETCH(QSize, size);
+        QWidget window;
+        window.resize(size.width() * 2 + 10, size.height());
+        TPicture compact;
+        compact.setCompactImage(decoded);
+        QVERIFY(compact.image().depth() < decoded.depth());
+        TPicture plain;
+        plain.setImage(decoded);
+        QList<TPixImage *> images;
+        for (const TPicture &picture : {plain, compact}) {
+            auto *image = new TPixImage(&window);
+            image->setGeometry(images.size() * (size.width() + 10), 0, size.width(), size.height());
+            image->setStretch(true);
+            image->setPicture(picture);
+            image->setResample(true);
+            images.append(image);
+        }
+        const auto shot = [&](const TPixImage *image, const QImage &whole) {
+            return whole.copy(image->geometry());
+        };
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QImage painted = window.grab().toImage();
+        QCOMPARE(shot(images[1], painted), shot(images[0], painted));
+
+        QSignalSpy first(images[0], &TPixImage::OnPaint);
+        QSignalSpy second(images[1], &TPixImage::OnPaint);
+        images[0]->repaint();
+        images[1]->repaint();
+        // The last paint of each is a smooth pass: any ordinary paint would start another.
+        QTRY_VERIFY(first.count() > 0 && second.count() > 0 && !images[0]->isSmoothPassPending()
+                    && !images[1]->isSmoothPassPending());
+        const QImage smooth = window.screen()->grabWindow(window.winId()).toImage();
+        QCOMPARE(shot(images[1], smooth), shot(images[0], smooth));
     }
 
     void convertTo24Bit()

@@ -41,13 +41,14 @@ public:
 
     // The definition of a data source on its own SQLite file. With noCreate the driver refuses
     // to open a missing file, so removing the file takes the database away and putting it back
-    // returns it. extra holds further lines of the definition.
+    // returns it. StepAPI makes the driver hand out rows one by one instead of holding a whole
+    // result set. extra holds further lines of the definition.
     QByteArray definition(const QString &dsn, bool noCreate = true,
                           const QByteArray &extra = {}) const
     {
         return "[" + dsn.toUtf8()
             + "]\nDriver=SQLite3\nDatabase=" + QFile::encodeName(databaseFile(dsn)) + "\n"
-            + (noCreate ? "NoCreat=1\n" : "") + extra + "\n";
+            + "StepAPI=1\n" + (noCreate ? "NoCreat=1\n" : "") + extra + "\n";
     }
 
     // Defines the data source in the fixture's file, which is both the system file and, unless a

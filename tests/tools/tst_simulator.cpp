@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QSet>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -38,9 +39,16 @@ private slots:
         const QImage read = QImage::fromData(bytes, "BMP");
         QCOMPARE(read.size(), ticket.size());
         QCOMPARE(read.depth() == 1, depth == 1);
-        // Black text on white survives every depth.
+        // Black text on white survives every depth, and nothing else: a printer has no greys.
         QCOMPARE(QColor(read.pixel(0, 0)), QColor(Qt::white));
         QCOMPARE(qGray(read.pixel(300, ticket.height() - 19)), 0);
+        const QImage rgb = read.convertToFormat(QImage::Format_RGB32);
+        QSet<QRgb> colours;
+        for (int y = 0; y < rgb.height(); ++y) {
+            const auto *row = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+            colours.unite(QSet<QRgb>(row, row + rgb.width()));
+        }
+        QCOMPARE(colours, (QSet<QRgb> {qRgb(0, 0, 0), qRgb(255, 255, 255)}));
     }
 
     void heightFollowsTheLines()
