@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "DataSourceRepair.h"
 #include "pos/TavlixError.h"
 
 #include <QSqlDriver>
@@ -26,6 +27,18 @@ QString connectionValue(const QString &value)
     if (std::none_of(value.begin(), value.end(), [](QChar c) { return special.contains(c); }))
         return value;
     return u'{' + QString(value).replace(u'}', QStringLiteral("}}")) + u'}';
+}
+
+// The PostgreSQL driver takes the braces off the password only; it reads the user name as it
+// stands up to the next ';'. There a name is braced only when it could not stand without.
+QString userValue(const QString &user, const QString &dataSourceName)
+{
+    if (user.contains(u';') || user.startsWith(u'{'))
+        return connectionValue(user);
+    const QString driver = dataSourceSetting(dataSourceName, QStringLiteral("Driver"));
+    const bool postgreSql = driver.contains(QStringLiteral("postgres"), Qt::CaseInsensitive)
+        || driver.contains(QStringLiteral("psqlodbc"), Qt::CaseInsensitive);
+    return postgreSql ? user : connectionValue(user);
 }
 
 QString queryDbmsName(const QSqlDatabase &db)
@@ -111,7 +124,7 @@ void TDatabase::open()
     if (m_alias.trimmed().isEmpty())
         throw TavlixError(QStringLiteral("No data source name is set (ALIAS in krumel.ini)"));
     auto dbms = std::make_shared<QString>();
-    call([dbms, alias = m_alias, user = connectionValue(m_user),
+    call([dbms, alias = m_alias, user = userValue(m_user, m_alias),
           password = connectionValue(m_password)](DatabaseThread &t) {
         QSqlDatabase &db = t.database();
         db.setDatabaseName(alias);

@@ -240,6 +240,62 @@ private slots:
         QCOMPARE(f->reports, QStringList());
     }
 
+    // User names and passwords that would end or open a value of the ODBC connection string,
+    // against a server that checks them: the right password logs in, a wrong one is refused.
+    // (This driver cannot take a user name with ';' or a leading '{' at all.)
+    void loginWithConnectionStringCharacters_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("semicolon") << u"kock"_s << u"a;b"_s;
+        QTest::newRow("opening brace") << u"k{ock"_s << u"{pw"_s;
+        QTest::newRow("closing brace") << u"kock}"_s << u"p}w"_s;
+        QTest::newRow("doubled closing braces") << u"k}}ock"_s << u"pw}}"_s;
+        QTest::newRow("braced whole") << u"kock"_s << u"{pw}"_s;
+        QTest::newRow("equals sign") << u"kock=1"_s << u"a=b"_s;
+        QTest::newRow("spaces") << u" kock 1 "_s << u" p w "_s;
+        QTest::newRow("all of them") << u"k }}=} o{"_s << u"} ;{=}}; PWD=x"_s;
+    }
+
+    void loginWithConnectionStringCharacters()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        {
+            TDatabase owner;
+            m_pg->connect(owner);
+            QSqlQuery q(owner.handle());
+            const QString role = u'"' + QString(user).replace(u'"', u"\"\""_s) + u'"';
+            const QString literal = u'\'' + QString(password).replace(u'\'', u"''"_s) + u'\'';
+            q.exec(u"DROP ROLE IF EXISTS "_s + role);
+            QVERIFY2(q.exec(u"CREATE ROLE %1 LOGIN PASSWORD %2"_s.arg(role, literal)),
+                     qPrintable(q.lastError().text()));
+        }
+
+        TDatabase db;
+        db.setAliasName(m_pg->dataSource());
+        db.setParams(user, password);
+        try {
+            db.open();
+        } catch (const TavlixError &e) {
+            QFAIL(qPrintable(u"the right password was refused: "_s + e.message()));
+        }
+        QSqlQuery q(db.handle());
+        QVERIFY(q.exec(u"SELECT current_user"_s));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), user);
+        db.close();
+
+        for (const QString &wrong :
+             {password + u'x', password.left(password.size() - 1), u"x"_s + password}) {
+            TDatabase other;
+            other.setAliasName(m_pg->dataSource());
+            other.setParams(user, wrong);
+            QVERIFY_THROWS_EXCEPTION(TavlixError, other.open());
+            QVERIFY(!other.isOpen());
+        }
+    }
+
 private:
     // A board on the server through the proxy.
     std::unique_ptr<BoardFixture> board(const TcpProxy &proxy)
