@@ -24,9 +24,10 @@ if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 # One configure and build at a time, also when the tests of both targets run at once.
-exec 9>"$build.lock"
+mkdir -p "$build"
+exec 9>"$build/.lock"
 flock 9
-if [ ! -f "$build/CMakeCache.txt" ]; then
+if [ ! -f "$build/build.ninja" ]; then
     CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja "${launcher[@]}" >/dev/null
 fi
 cmake --build "$build" --target "fuzz_$target" >/dev/null
