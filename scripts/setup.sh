@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-odbc
     unixodbc-dev odbcinst libsqliteodbc postgresql odbc-postgresql
     xvfb xfonts-base x11-xkb-utils x11-utils xkb-data xdotool openbox fonts-liberation valgrind
+    clang libclang-rt-14-dev
     "$@"
 )
 
