@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -114,6 +115,17 @@ public:
         QImage image(file);
         QFile::remove(file);
         return image;
+    }
+
+    // Keeps a screenshot of the screen as the current test function failed on it.
+    void saveFailureScreenshot() const
+    {
+        const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/failures");
+        QDir().mkpath(dir);
+        const QString file = dir + QLatin1Char('/')
+            + QString::fromLatin1(QTest::currentTestFunction()) + QStringLiteral(".png");
+        screenshot().save(file);
+        qWarning("screenshot of the failure: %s", qPrintable(file));
     }
 
     // The geometry of a window as "x y width height", from xdotool.

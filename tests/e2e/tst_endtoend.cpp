@@ -110,12 +110,7 @@ private slots:
     void cleanup()
     {
         if (QTest::currentTestFailed()) {
-            const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/failures");
-            QDir().mkpath(dir);
-            const QString file =
-                dir + u'/' + QString::fromLatin1(QTest::currentTestFunction()) + u".png"_s;
-            m_x.screenshot().save(file);
-            qWarning("screenshot of the failure: %s", qPrintable(file));
+            m_x.saveFailureScreenshot();
             qWarning("board output: %s", m_board.readAll().constData());
         }
         if (m_board.state() != QProcess::NotRunning) {

@@ -143,10 +143,7 @@ private slots:
     void cleanup()
     {
         if (QTest::currentTestFailed()) {
-            const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/failures");
-            QDir().mkpath(dir);
-            m_x.screenshot().save(dir + u'/' + QString::fromLatin1(QTest::currentTestFunction())
-                                  + u".png"_s);
+            m_x.saveFailureScreenshot();
             qWarning("board output: %s", m_board.readAll().constData());
             qWarning("server log: %s", qPrintable(m_pg->serverLog()));
         }

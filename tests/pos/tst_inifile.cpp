@@ -14,6 +14,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace {
+
+// Whether a write of one key, made as an ordinary user, raises "Unable to write to <path>".
+bool writeRaisesForOrdinaryUser(const QString &path)
+{
+    return asOrdinaryUser([&path] {
+        try {
+            IniFile::writeString(path, QStringLiteral("SALVIO"), QStringLiteral("TAVLIX_X"),
+                                 QStringLiteral("2"));
+        } catch (const TavlixError &e) {
+            return e.message() == QStringLiteral("Unable to write to ") + path;
+        }
+        return false;
+    });
+}
+
+} // namespace
+
 class TestIniFile : public QObject
 {
     Q_OBJECT
@@ -314,15 +332,7 @@ private slots:
         QFile::setPermissions(
             dir, readOnlyDir ? QFile::Permissions(0x5555) : QFile::Permissions(0x7777));
 
-        const bool raised = asOrdinaryUser([&path] {
-            try {
-                IniFile::writeString(path, QStringLiteral("SALVIO"), QStringLiteral("TAVLIX_X"),
-                                     QStringLiteral("2"));
-            } catch (const TavlixError &e) {
-                return e.message() == QStringLiteral("Unable to write to ") + path;
-            }
-            return false;
-        });
+        const bool raised = writeRaisesForOrdinaryUser(path);
         QFile::setPermissions(dir, QFile::Permissions(0x7777));
         QVERIFY2(raised, "the write did not raise \"Unable to write to <path>\"");
         QCOMPARE(readBytes(path), before);
@@ -334,15 +344,7 @@ private slots:
         const QString dir = reachableDir();
         const QString path = dir + QStringLiteral("/SETTINGS.INI");
         QFile::setPermissions(dir, QFile::Permissions(0x5555));
-        const bool raised = asOrdinaryUser([&path] {
-            try {
-                IniFile::writeString(path, QStringLiteral("SALVIO"), QStringLiteral("TAVLIX_X"),
-                                     QStringLiteral("2"));
-            } catch (const TavlixError &e) {
-                return e.message() == QStringLiteral("Unable to write to ") + path;
-            }
-            return false;
-        });
+        const bool raised = writeRaisesForOrdinaryUser(path);
         QFile::setPermissions(dir, QFile::Permissions(0x7777));
         QVERIFY2(raised, "the write did not raise \"Unable to write to <path>\"");
         QVERIFY(QDir(dir).isEmpty());
