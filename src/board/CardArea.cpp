@@ -56,8 +56,8 @@ void CardArea::addCard(QWidget *card)
     m_cards.emplace_back(card);
     m_extent |= card->geometry();
     applyExtent();
-    if (nearView().intersects(card->geometry()))
-        card->show();
+    // Hidden outright: a child of a hidden area would otherwise show with it.
+    card->setVisible(nearView().intersects(card->geometry()));
 }
 
 void CardArea::updateExtent()
