@@ -1,6 +1,7 @@
 // Measures the board against a real SQLite database filled the way the simulator fills it, and
 // prints one table. "tavlix_bench" runs everything; "tavlix_bench klara M DEPTH [shaded]" and
-// "tavlix_bench cards N DEPTH [shaded]" run one memory measurement in a process of its own.
+// "tavlix_bench cards N DEPTH [shaded]" run one memory measurement in a process of its own, and
+// "tavlix_bench build N DEPTH" one full build.
 #include "BmpWriter.h"
 #include "FileHelpers.h"
 #include "OdbcFixture.h"
@@ -159,6 +160,56 @@ double decodeFloorMs(const QList<QByteArray> &pictures)
     return t.elapsedMs() / rounds;
 }
 
+struct BuildCost
+{
+    double fetch = 1e300; // per ticket
+    double perTicket = 1e300;
+};
+
+// The fetch floor is what the database and its driver cost: the count and the select, every row
+// read with its picture, and nothing built. Both are timed on the same table, the best of
+// `rounds`, so that what the board adds is their difference.
+BuildCost measureBuild(Bench &b, TF_Mainform &board, int n, int rounds = 3)
+{
+    BuildCost cost;
+    for (int round = 0; round < rounds; ++round) {
+        board.discardMainCards();
+        QTest::qWait(50);
+        CpuTimer t;
+        TQuery q(b.db);
+        q.setLines(TicketStatements::countOpen(QStringLiteral("Alla")));
+        q.open();
+        q.close();
+        q.setLines(TicketStatements::selectOpen(QStringLiteral("Alla")));
+        qint64 sink = 0;
+        for (q.open(); !q.eof(); q.next())
+            sink += readTicketRow(q, true).bong.size();
+        q.close();
+        Q_UNUSED(sink);
+        cost.fetch = std::min(cost.fetch, t.elapsedMs() / n);
+        t.restart();
+        board.LoadBongs();
+        cost.perTicket = std::min(cost.perTicket, t.elapsedMs() / n);
+    }
+    return cost;
+}
+
+// One full build measured on its own: "tavlix_bench build N DEPTH" prints the decode floor, the
+// fetch floor and the build per ticket, and the build beyond the fetch against the decode floor.
+int runBuild(int n, int depth)
+{
+    const QList<QByteArray> pictures = ticketBytes(depth);
+    const double floor = decodeFloorMs(pictures);
+    Bench b;
+    b.fill(n, 0, pictures);
+    TF_Mainform &board = b.start();
+    const BuildCost cost = measureBuild(b, board, n, 7);
+    std::printf("decode %.4f ms, fetch %.4f ms, build %.4f ms, beyond %.4f ms = %.2f x decode\n",
+                floor, cost.fetch, cost.perTicket, cost.perTicket - cost.fetch,
+                (cost.perTicket - cost.fetch) / floor);
+    return 0;
+}
+
 struct Row
 {
     QString what;
@@ -278,6 +329,8 @@ int main(int argc, char *argv[])
     CardArea::skipOpaqueSiblingSearch(); // as the program does
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
+    if (args.size() == 4 && args[1] == u"build")
+        return runBuild(args[2].toInt(), args[3].toInt());
     if (args.size() == 4 || args.size() == 5)
         return runMemory(args[1], args[2].toInt(), args[3].toInt(), args.size() == 5);
 
@@ -307,37 +360,14 @@ int main(int argc, char *argv[])
             Bench b;
             b.fill(n, 0, pictures);
             TF_Mainform &board = b.start();
-            // The fetch floor is what the database and its driver cost: the count and the select,
-            // every row read with its picture, and nothing built. Both are timed on the same
-            // table, the best of three, so that what the board adds is their difference.
-            double fetch = 1e300;
-            double perTicket = 1e300;
-            for (int round = 0; round < 3; ++round) {
-                board.discardMainCards();
-                QTest::qWait(50);
-                CpuTimer t;
-                TQuery q(b.db);
-                q.setLines(TicketStatements::countOpen(QStringLiteral("Alla")));
-                q.open();
-                q.close();
-                q.setLines(TicketStatements::selectOpen(QStringLiteral("Alla")));
-                qint64 sink = 0;
-                for (q.open(); !q.eof(); q.next())
-                    sink += readTicketRow(q, true).bong.size();
-                q.close();
-                Q_UNUSED(sink);
-                fetch = std::min(fetch, t.elapsedMs() / n);
-                t.restart();
-                board.LoadBongs();
-                perTicket = std::min(perTicket, t.elapsedMs() / n);
-            }
-            const double beyond = perTicket - fetch;
+            const BuildCost cost = measureBuild(b, board, n);
+            const double beyond = cost.perTicket - cost.fetch;
             report(d + QStringLiteral(" full build, N = %1, per ticket").arg(n),
-                   ms(perTicket)
+                   ms(cost.perTicket)
                        + QStringLiteral(" (%1 × decode floor; fetch floor %2, beyond it %3 = %4 × "
                                         "decode floor)")
-                             .arg(perTicket / floor, 0, 'f', 2)
-                             .arg(ms(fetch))
+                             .arg(cost.perTicket / floor, 0, 'f', 2)
+                             .arg(ms(cost.fetch))
                              .arg(ms(beyond))
                              .arg(beyond / floor, 0, 'f', 2),
                    QStringLiteral("≤ 3 × floor; beyond the fetch ≤ 1.5 × floor"));

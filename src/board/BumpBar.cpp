@@ -84,7 +84,7 @@ std::vector<TBoxInfo *> BumpBar::cards(int tab, bool inViewOnly) const
     const QRect within = bounds(tab, inViewOnly);
     std::vector<TBoxInfo *> out;
     for (const auto &record : tab == 1 ? m_board.ReadyList : m_board.MainList) {
-        if (!record->Panel->isHidden() && within.contains(record->Panel->geometry().center()))
+        if (within.contains(record->Panel->geometry().center()))
             out.push_back(record.get());
     }
     return out;
@@ -313,7 +313,7 @@ void BumpBar::resync()
         const QRect within = bounds(t, false);
         for (size_t i = 0; s.position >= 0 && i < list.size(); ++i) {
             const TBoxInfo *record = list[i].get();
-            if (record->Panel->isHidden() || !within.contains(record->Panel->geometry().center()))
+            if (!within.contains(record->Panel->geometry().center()))
                 continue;
             next = record;
             if (int(i) >= s.position)

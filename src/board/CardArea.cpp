@@ -12,6 +12,8 @@ CardArea::CardArea(QWidget *parent)
     setWidget(m_canvas);
     setHorzBarVisible(false);
     setVertBarVisible(false);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &CardArea::showCardsNearView);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &CardArea::showCardsNearView);
 }
 
 void CardArea::skipOpaqueSiblingSearch()
@@ -49,20 +51,43 @@ void CardArea::setHorzPosition(int pos)
     horizontalScrollBar()->setValue(pos);
 }
 
-void CardArea::extend(const QRect &card)
+void CardArea::addCard(QWidget *card)
 {
-    m_extent |= card;
+    m_cards.emplace_back(card);
+    m_extent |= card->geometry();
     applyExtent();
+    // Hidden outright: a child of a hidden area would otherwise show with it.
+    card->setVisible(nearView().intersects(card->geometry()));
 }
 
 void CardArea::updateExtent()
 {
+    std::erase_if(m_cards, [](const QPointer<QWidget> &card) { return card.isNull(); });
     m_extent = QRect();
-    for (const QObject *child : m_canvas->children()) {
-        if (const auto *w = qobject_cast<const QWidget *>(child); w && !w->isHidden())
-            m_extent |= w->geometry();
-    }
+    for (const QPointer<QWidget> &card : m_cards)
+        m_extent |= card->geometry();
     applyExtent();
+    showCardsNearView();
+}
+
+QRect CardArea::nearView() const
+{
+    // A view's width or height on each side, so that a scroll step finds its cards shown.
+    const QSize view = viewport()->size();
+    return QRect(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()), view)
+        .adjusted(-view.width(), -view.height(), view.width(), view.height());
+}
+
+void CardArea::showCardsNearView()
+{
+    const QRect near = nearView();
+    for (const QPointer<QWidget> &card : m_cards) {
+        if (!card)
+            continue;
+        const bool wanted = near.intersects(card->geometry());
+        if (wanted == card->isHidden())
+            card->setVisible(wanted);
+    }
 }
 
 void CardArea::applyExtent()
@@ -78,5 +103,6 @@ void CardArea::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
     applyExtent();
+    showCardsNearView();
     emit resized();
 }

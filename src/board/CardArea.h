@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPointer>
 #include <QScrollArea>
+
+#include <vector>
 
 // The scroll area of a tab. Cards are children of its canvas and stand at content coordinates;
 // the canvas grows to hold them. A hidden scroll bar means no scrolling in that direction.
@@ -29,9 +32,13 @@ public:
     int horzPosition() const;
     void setHorzPosition(int pos);
 
-    // Lets the canvas hold every card: extend() for a card that came, updateExtent() after cards
-    // went or moved.
-    void extend(const QRect &card);
+    // A new card, already at its place: the canvas grows to hold it. Only the cards at or near
+    // the view are shown; the others wait hidden until a scroll brings them near. Qt walks every
+    // shown child of the canvas at each scroll step and each show of the area, and its region of
+    // opaque children grows with every card, so a day of done tickets all shown would make each
+    // scroll step take most of a second.
+    void addCard(QWidget *card);
+    // After cards went or moved: the canvas fits them again and those near the view are shown.
     void updateExtent();
 
 signals:
@@ -42,8 +49,11 @@ protected:
 
 private:
     void applyExtent();
+    QRect nearView() const;
+    void showCardsNearView();
 
     QWidget *m_canvas;
+    std::vector<QPointer<QWidget>> m_cards;
     QRect m_extent;
     bool m_horz = false;
     bool m_vert = false;

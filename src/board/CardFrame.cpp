@@ -11,6 +11,7 @@ CardFrame::CardFrame(const QColor &color, int thickness, int level, QWidget *par
     , m_level(level)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
 }
 
@@ -33,7 +34,7 @@ void CardFrame::setStrength(int alpha)
     if (alpha == m_alpha)
         return;
     m_alpha = alpha;
-    update(strip());
+    update();
 }
 
 QRegion CardFrame::strip() const
@@ -43,13 +44,16 @@ QRegion CardFrame::strip() const
         QRegion(outer.adjusted(m_thickness, m_thickness, -m_thickness, -m_thickness)));
 }
 
+void CardFrame::resizeEvent(QResizeEvent *)
+{
+    setMask(strip());
+}
+
 void CardFrame::paintEvent(QPaintEvent *)
 {
-    if (m_alpha == 0)
-        return;
+    const auto mix = [this](int channel) {
+        return (channel * m_alpha + 255 * (255 - m_alpha) + 127) / 255;
+    };
     QPainter p(this);
-    QColor c = m_color;
-    c.setAlpha(m_alpha);
-    p.setClipRegion(strip());
-    p.fillRect(rect(), c);
+    p.fillRect(rect(), QColor(mix(m_color.red()), mix(m_color.green()), mix(m_color.blue())));
 }

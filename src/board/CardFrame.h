@@ -7,7 +7,10 @@ class TPanel;
 
 // A coloured frame drawn over the edge of a card's picture, leaving the clock and the button free:
 // the keyboard's selection, or the pulse of a new ticket. It is a child of the card, so it moves
-// with the card and goes with it, and it lets every touch through to the card underneath.
+// with the card and goes with it, and it lets every touch through to the card underneath. Its
+// strip is opaque, its strength mixed with the paper's white: a translucent strip would have the
+// picture repainted under it at every step of a pulse, and each plain repaint puts the picture's
+// smooth pass off again, so a new ticket would stay roughly scaled while it pulses.
 class CardFrame : public QWidget
 {
     Q_OBJECT
@@ -18,7 +21,7 @@ public:
 
     // Puts the frame around the picture of the given card, whose footer starts at footerTop.
     void attachTo(TPanel *card, int footerTop);
-    // 0 (invisible) to 255 (full colour); repaints only the frame's own strip.
+    // 0 (paper white) to 255 (full colour).
     void setStrength(int alpha);
     int strength() const { return m_alpha; }
     QColor color() const { return m_color; }
@@ -26,6 +29,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QRegion strip() const;

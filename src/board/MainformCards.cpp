@@ -116,8 +116,7 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     if (!open)
         clock->setCaption(ClockText(record->Seconds).left(5));
 
-    card->show();
-    area->extend(card->geometry());
+    area->addCard(card.get());
     TBoxInfo *built = record.get();
     (open ? MainList : ReadyList).push_back(std::move(record));
     card.release(); // owned by its scroll area from here on

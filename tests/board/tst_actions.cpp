@@ -251,6 +251,50 @@ private slots:
         QTRY_COMPARE(row(f.posDb, 3).first(), 0);
     }
 
+    // A day of done tickets: only the cards at or near the view are shown, so that a scroll step
+    // does not walk thousands of shown cards; every card a scroll or a closed gap brings into the
+    // view is shown and can be pressed.
+    void cardsAwayFromTheViewWaitHidden()
+    {
+        BoardFixture f;
+        for (int i = 0; i < 60; ++i)
+            f.add(300, 1, 100);
+        TF_Mainform &b = f.start(boardSize);
+        b.PageControl1->setCurrentIndex(1);
+        QCOMPARE(b.ReadyList.size(), size_t(60));
+        CardArea *area = b.sb_Ready;
+        const auto verifyShownInView = [&] {
+            const QRect view(-area->canvas()->pos(), area->viewport()->size());
+            int hidden = 0;
+            for (const auto &record : b.ReadyList) {
+                if (view.intersects(record->Panel->geometry()))
+                    QVERIFY2(record->Panel->isVisible(), qPrintable(record->Id));
+                hidden += record->Panel->isHidden() ? 1 : 0;
+            }
+            QVERIFY(hidden > 0);
+        };
+        verifyShownInView();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(b.ReadyList.back()->Panel->isHidden());
+
+        area->setHorzPosition(area->horizontalScrollBar()->maximum());
+        verifyShownInView();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(b.ReadyList.front()->Panel->isHidden());
+        const TBoxInfo &last = *b.ReadyList.back();
+        verifyButtonInReach(b, area, last);
+        if (QTest::currentTestFailed())
+            return;
+
+        // X on the first card: the cards after it move back a place and the view stays filled.
+        area->setHorzPosition(0);
+        press(*b.ReadyList[0]);
+        QTRY_COMPARE(b.ReadyList.size(), size_t(59));
+        verifyShownInView();
+    }
+
     // The card of a scheduled action is gone when its timer fires (its tab was rebuilt in the
     // meantime): nothing happens, and the tab is shown again.
     void actionWithoutItsCard()

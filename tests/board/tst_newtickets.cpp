@@ -4,8 +4,10 @@
 #include "board/CardFrame.h"
 #include "board/NewTicketHighlight.h"
 #include "board/PageColumn.h"
+#include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -77,6 +79,21 @@ private slots:
         QCOMPARE(framed(b.MainList), (QList<int> {3, 4}));
         QTRY_COMPARE(framed(b.MainList), QList<int> {});
         QCOMPARE(highlight(b).frameOf(3), nullptr);
+    }
+
+    // The picture of a pulsing card is smoothed as any other: the pulse repaints only its frame.
+    void pulsingCardGetsItsSmoothPass()
+    {
+        BoardFixture f;
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        highlight(b).setDuration(60000);
+        f.add();
+        b.ti_UpdateBongsTimer();
+        QCOMPARE(framed(b.MainList), QList<int> {2});
+        QSignalSpy smoothed(b.MainList[1]->ImageBox->Image(), &TPixImage::OnPaint);
+        QTRY_VERIFY_WITH_TIMEOUT(smoothed.count() > 0, 2500);
+        QVERIFY(highlight(b).frameOf(2)->isVisible());
     }
 
     void soundOncePerCycleThatAddedTickets_data()
