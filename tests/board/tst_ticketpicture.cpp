@@ -211,6 +211,8 @@ private slots:
             }
             QTest::addRow("small picture, %d-bit", depth)
                 << bmpBytes(sample(), depth) << mono << true;
+            QTest::addRow("158 wide, %d-bit", depth) // 2 × 64 + 16 + 8 + 6
+                << bmpBytes(sample(158, 20), depth) << mono << true;
         }
         QTest::newRow("beyond a two-entry table") << outOfPalette() << eight << true;
         QTest::newRow("300 colours, 24-bit") << bmpBytes(gradient(), 24) << rgb << true;
@@ -238,6 +240,13 @@ private slots:
         QTest::newRow("8-bit, one colour at two indices")
             << file(indexed({white, red, blue, white}, {0, 3, 2}), {.depth = 8, .colours = 4})
             << mono << true;
+        QTest::newRow("8-bit, one colour at two indices, 158 wide") << file(
+            indexed({white, red, blue, white}, {0, 3, 2}, 158, 9), {.depth = 8, .colours = 4})
+                                                                    << mono << true;
+        QImage lastDiffers = indexed(greys(256), {0, 255}, 158, 9);
+        lastDiffers.scanLine(8)[157] = 7;
+        QTest::newRow("8-bit, a third colour in the last pixel")
+            << file(lastDiffers, {.depth = 8}) << eight << true;
         QTest::newRow("8-bit, 64-byte header")
             << file(indexed(greys(256), {0, 255}), {.depth = 8, .infoSize = 64}) << mono << true;
         QTest::newRow("8-bit, 124-byte header, top-down") << file(
