@@ -114,14 +114,16 @@ QImage fromOneBit(const QByteArray &b, const Layout &l)
         return mono;
     QList<QRgb> table = colourTable(b, l).first(2);
     const bool swap = qGray(table[0]) < qGray(table[1]);
+    const qsizetype rowBytes = l.rowBytes; // the same as the picture's
+    uchar *const bits = mono.bits();
     for (int y = 0; y < l.rows; ++y) {
         const uchar *src = l.row(y);
-        uchar *dst = mono.scanLine(y);
+        uchar *dst = bits + y * rowBytes;
         if (!swap) {
-            std::memcpy(dst, src, size_t(l.rowBytes));
+            std::memcpy(dst, src, size_t(rowBytes));
             continue;
         }
-        for (qsizetype i = 0; i < l.rowBytes; ++i)
+        for (qsizetype i = 0; i < rowBytes; ++i)
             dst[i] = uchar(~src[i]);
     }
     if (swap)
