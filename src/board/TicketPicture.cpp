@@ -172,7 +172,8 @@ Result load(const QByteArray &bytes)
     buffer.setData(bytes);
     QImageReader reader(&buffer, "bmp");
     reader.setAllocationLimit(int(maxPixels * 4 / (1024 * 1024)) + 1);
-    const QSize size = reader.size();
+    const QSize header = reader.size(); // its height is negative for rows stored top-down
+    const QSize size(header.width(), std::abs(header.height()));
     if (!size.isValid() || size.width() > maxWidth || size.height() > maxHeight)
         return {{}, Problem::TooLarge};
     if (!reader.read(&image) || image.isNull() || image.width() <= 0)

@@ -273,6 +273,9 @@ private slots:
             << argb << true;
         QTest::newRow("32-bit bit fields (Qt's reader)")
             << file(coloured({red, white}), {.depth = 32, .bitfields = true}) << mono << false;
+        QTest::newRow("32-bit bit fields, top-down (Qt's reader)")
+            << file(coloured({red, blue, white}), {.depth = 32, .topDown = true, .bitfields = true})
+            << eight << false;
     }
 
     void decodesAsQt()
