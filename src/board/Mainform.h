@@ -114,8 +114,9 @@ public:
     QColor AgeColor(int age) const;
 
     // Cards.
+    // bitmap is the ticket picture in its compact form, decodedFormat the form the file decodes to.
     TBoxInfo *BuildCard(int left, int top, int height, int row, int col, const TicketRow &ticket,
-                        const QImage &bitmap);
+                        const QImage &bitmap, QImage::Format decodedFormat);
     static int FindCard(const CardList &list, int number);
     void discardMainCards();
     void discardReadyCards();

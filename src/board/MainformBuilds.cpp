@@ -74,7 +74,7 @@ void TF_Mainform::buildRows(TQuery &q, Cursor &cursor, Rows rows)
         // The layout compares the picture's height as the card shows it with the row height.
         const CardLayout::Placement p =
             cursor.place(shownPictureHeight(pa_Mall->width(), picture.image.size()));
-        BuildCard(p.left, p.top, p.height, p.row, p.col, row, picture.image);
+        BuildCard(p.left, p.top, p.height, p.row, p.col, row, picture.image, picture.decodedFormat);
     }
     q.close();
 }

@@ -27,7 +27,8 @@ QColor TF_Mainform::AgeColor(int age) const
 }
 
 TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col,
-                                 const TicketRow &ticket, const QImage &bitmap)
+                                 const TicketRow &ticket, const QImage &bitmap,
+                                 QImage::Format decodedFormat)
 {
     const bool open = ticket.status == 0;
     const int number = ticket.id.toInt();
@@ -66,7 +67,7 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     box->setImageFitToWindow(false);
     box->setImageKeepPosition(false);
     TPicture picture; // the card's own copy, compact: a day of done tickets must fit in memory
-    picture.setCompactImage(bitmap);
+    picture.setCompactImage(bitmap, decodedFormat);
     box->Image()->setPicture(picture);
     box->PictureLoaded();
     box->Image()->setResample(true);

@@ -1,5 +1,8 @@
 #include "TicketPicture.h"
 
+#include "BmpFastDecode.h"
+#include "controls/CompactImage.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
@@ -154,7 +157,7 @@ Result load(const QByteArray &bytes)
             return {{}, Problem::Unreadable};
         if (!decodeRle(bytes, h, image))
             return {{}, Problem::Truncated};
-        return {image, Problem::None};
+        return {CompactImage::compact(image), Problem::None, image.format()};
     }
     if (h.compression == biRgb || h.compression == biBitfields
         || h.compression == biAlphaBitfields) {
@@ -162,12 +165,15 @@ Result load(const QByteArray &bytes)
         if (h.bpp <= 0 || rowBytes * rows > bytes.size() - h.dataOffset)
             return {{}, Problem::Truncated};
     }
+    if (const BmpFastDecode::Decoded fast = BmpFastDecode::decode(bytes); !fast.image.isNull())
+        return {fast.image, Problem::None, fast.decodedFormat};
 
     QBuffer buffer;
     buffer.setData(bytes);
     QImageReader reader(&buffer, "bmp");
     reader.setAllocationLimit(int(maxPixels * 4 / (1024 * 1024)) + 1);
-    const QSize size = reader.size();
+    const QSize header = reader.size(); // its height is negative for rows stored top-down
+    const QSize size(header.width(), std::abs(header.height()));
     if (!size.isValid() || size.width() > maxWidth || size.height() > maxHeight)
         return {{}, Problem::TooLarge};
     if (!reader.read(&image) || image.isNull() || image.width() <= 0)
@@ -179,7 +185,7 @@ Result load(const QByteArray &bytes)
     if ((image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB)
         && image.colorCount() < 2)
         image.setColorCount(2);
-    return {image, Problem::None};
+    return {CompactImage::compact(image), Problem::None, image.format()};
 }
 
 } // namespace TicketPicture

@@ -8,14 +8,17 @@
 // limit are refused before anything is allocated, pixel data shorter than the header promises
 // counts as damaged, run-length files are decoded into a cleared picture, and indexed pictures
 // get a full colour table, so that no pixel index outside it ever reaches scaling or painting.
+// The picture comes in its compact form (CompactImage): the common files are read straight into
+// it (BmpFastDecode), the others decoded by Qt's reader and then compacted.
 namespace TicketPicture {
 
 enum class Problem { None, Empty, NotBitmap, TooLarge, Truncated, Unreadable };
 
 struct Result
 {
-    QImage image; // null unless problem is None
+    QImage image; // compact; null unless problem is None
     Problem problem = Problem::None;
+    QImage::Format decodedFormat = QImage::Format_Invalid; // the form the file decodes to
 };
 
 constexpr int maxWidth = 8192;

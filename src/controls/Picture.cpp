@@ -51,9 +51,14 @@ void TPicture::setImage(const QImage &image, Kind kind)
 
 void TPicture::setCompactImage(const QImage &decoded)
 {
-    setImage(CompactImage::compact(decoded));
-    if (m_image.format() != decoded.format())
-        m_decodedFormat = decoded.format();
+    setCompactImage(CompactImage::compact(decoded), decoded.format());
+}
+
+void TPicture::setCompactImage(const QImage &compact, QImage::Format decodedFormat)
+{
+    setImage(compact);
+    if (!m_image.isNull() && m_image.format() != decodedFormat)
+        m_decodedFormat = decodedFormat;
 }
 
 void TPicture::setVector(const QPicture &picture)

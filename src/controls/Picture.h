@@ -30,6 +30,13 @@ public:
     // converts it back to the form it was decoded in, since Qt's plain stretch does not sample
     // every form alike: every paint thus shows exactly what the decoded picture would.
     void setCompactImage(const QImage &decoded);
+    // A picture already in that form (from CompactImage or its like), decoded as decodedFormat.
+    void setCompactImage(const QImage &compact, QImage::Format decodedFormat);
+    // The form the raster picture was decoded in, whatever form it is kept in.
+    QImage::Format decodedFormat() const
+    {
+        return m_decodedFormat != QImage::Format_Invalid ? m_decodedFormat : m_image.format();
+    }
     void setVector(const QPicture &picture);
     void clear();
     // Any format Qt's image readers know; an ICO file becomes an icon. False leaves it empty.

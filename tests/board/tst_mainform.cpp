@@ -574,7 +574,8 @@ private slots:
     }
 
     // A black-and-white ticket costs a card no more at 8, 24 or 32 bits than at 1 bit, and the
-    // card, open or done, and its preview hold exactly the decoded pixels.
+    // card, open or done, and its preview hold exactly the decoded pixels and know the form they
+    // were decoded in.
     void cardKeepsACompactCopy_data()
     {
         QTest::addColumn<int>("depth");
@@ -588,7 +589,7 @@ private slots:
         QRandomGenerator random(5);
         const QImage printed = renderTicket(randomTicket(1, u"Kök"_s, random));
         const QByteArray bytes = bmpBytes(printed, depth);
-        const QImage decoded = TicketPicture::load(bytes).image;
+        const QImage decoded = QImage::fromData(bytes, "BMP");
         const qint64 oneBit = TicketPicture::load(bmpBytes(printed, 1)).image.sizeInBytes();
         BoardFixture f;
         f.addBytes(bytes);
@@ -603,6 +604,7 @@ private slots:
                      qPrintable(u"%1 bytes"_s.arg(copy.sizeInBytes())));
             QCOMPARE(copy.convertToFormat(QImage::Format_ARGB32),
                      decoded.convertToFormat(QImage::Format_ARGB32));
+            QCOMPARE(list->front()->ImageBox->Image()->picture().decodedFormat(), decoded.format());
         }
         b.PageControl1->setCurrentIndex(0);
         const TBoxInfo &card = *b.MainList.front();
@@ -611,6 +613,7 @@ private slots:
         QCOMPARE(previews.size(), 1);
         QCOMPARE(previews[0]->Bild->Image()->picture().image().cacheKey(),
                  card.ImageBox->Image()->picture().image().cacheKey()); // shared, not copied
+        QCOMPARE(previews[0]->Bild->Image()->picture().decodedFormat(), decoded.format());
     }
 
     void deviceFilter()

@@ -1,5 +1,7 @@
+#include "BmpFiles.h"
 #include "BmpWriter.h"
 #include "TicketRenderer.h"
+#include "board/BmpFastDecode.h"
 #include "board/TicketPicture.h"
 #include "controls/CompactImage.h"
 
@@ -26,7 +28,7 @@ void put32(QByteArray &b, int at, qint32 v)
     qToLittleEndian(v, b.data() + at);
 }
 
-// An 8-bit file whose two-entry colour table is too short for its pixel values.
+// An 8-bit file whose two-entry colour table is too short for most of its pixel values.
 QByteArray outOfPalette()
 {
     QByteArray b = bmpBytes(sample(8, 4), 8);
@@ -35,9 +37,40 @@ QByteArray outOfPalette()
     put32(out, 46, 2); // colours used
     put32(out, 10, offset);
     QByteArray pixels(8 * 4, char(200));
+    pixels[0] = 0;
+    pixels[1] = 1;
     out += pixels;
     put32(out, 2, int(out.size()));
     return out;
+}
+
+// An 8-bit picture of the given colour table whose pixels cycle through the given indices, in
+// a pattern that leaves no row and no block of eight alike.
+QImage indexed(const QList<QRgb> &table, const QList<int> &indices, int w = 13, int h = 7)
+{
+    QImage image(w, h, QImage::Format_Indexed8);
+    image.setColorTable(table);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) // also past the table, which setPixel refuses
+            image.scanLine(y)[x] = uchar(indices[(x * x + y) % 5 % indices.size()]);
+    return image;
+}
+
+QList<QRgb> greys(int count)
+{
+    QList<QRgb> table;
+    for (int i = 0; i < count; ++i)
+        table.append(qRgb(i * 255 / (count - 1), i * 255 / (count - 1), i * 255 / (count - 1)));
+    return table;
+}
+
+// A true-colour picture of the given colours, in the same pattern.
+QImage coloured(const QList<QRgb> &colours, QImage::Format format = QImage::Format_RGB32)
+{
+    QList<int> all;
+    for (int i = 0; i < colours.size(); ++i)
+        all.append(i);
+    return indexed(colours, all).convertToFormat(format);
 }
 
 QByteArray rle8(bool complete)
@@ -106,7 +139,8 @@ private slots:
         QCOMPARE(qGray(r.image.pixel(30, 20)), 255);
     }
 
-    // The compact copy holds exactly the decoded pixels, in the smallest form that can.
+    // The compact form of a decoded picture holds exactly its pixels, in the smallest form that
+    // can.
     void compactCopy_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -126,22 +160,139 @@ private slots:
         for (int depth : {8, 24, 32})
             QTest::addRow("shaded ticket, %d-bit", depth)
                 << bmpBytes(shaded, depth) << int(QImage::Format_Indexed8);
-        QTest::newRow("beyond the colour table") << outOfPalette() << int(QImage::Format_Mono);
-        QTest::newRow("run-length") << rle8(true) << int(QImage::Format_Indexed8);
         QTest::newRow("300 colours") << bmpBytes(gradient(), 24) << int(QImage::Format_RGB32);
+        QTest::newRow("translucent, two colours") << BmpFiles::file(
+            coloured({qRgba(0, 0, 0, 128), qRgb(255, 255, 255)}, QImage::Format_ARGB32),
+            {.depth = 32, .infoSize = 108, .alpha = true})
+                                                  << int(QImage::Format_Mono);
     }
 
     void compactCopy()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, format);
-        const QImage decoded = TicketPicture::load(bytes).image;
+        const QImage decoded = QImage::fromData(bytes, "BMP");
         QVERIFY(!decoded.isNull());
         const QImage compact = CompactImage::compact(decoded);
         QCOMPARE(int(compact.format()), format);
         QCOMPARE(compact.convertToFormat(QImage::Format_ARGB32),
                  decoded.convertToFormat(QImage::Format_ARGB32));
         QVERIFY(compact.sizeInBytes() <= decoded.sizeInBytes());
+    }
+
+    // A ticket picture comes in its compact form, with exactly the pixels Qt's reader gives
+    // and the form that reader gives; the common files are read without it.
+    void decodesAsQt_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("direct");
+        const int mono = QImage::Format_Mono;
+        const int eight = QImage::Format_Indexed8;
+        const int rgb = QImage::Format_RGB32;
+        const int argb = QImage::Format_ARGB32;
+        QRandomGenerator random(3);
+        const KitchenTicket ticket = randomTicket(7, QStringLiteral("Kök"), random);
+        const QImage printed = renderTicket(ticket);
+        const QImage shaded = renderTicket(ticket, 576, true);
+        for (int depth : {1, 8, 24, 32}) {
+            for (const bool down : {false, true}) {
+                const char *order = down ? "top-down" : "bottom-up";
+                const auto rows = [down](const QByteArray &b) {
+                    return down ? BmpFiles::topDown(b) : b;
+                };
+                QTest::addRow("ticket, %d-bit, %s", depth, order)
+                    << rows(bmpBytes(printed, depth)) << mono << true;
+                QTest::addRow("odd width, %d-bit, %s", depth, order)
+                    << rows(bmpBytes(sample(13, 7), depth)) << mono << true;
+                if (depth > 1)
+                    QTest::addRow("shaded ticket, %d-bit, %s", depth, order)
+                        << rows(bmpBytes(shaded, depth)) << eight << true;
+            }
+            QTest::addRow("small picture, %d-bit", depth)
+                << bmpBytes(sample(), depth) << mono << true;
+            QTest::addRow("158 wide, %d-bit", depth) // 2 × 64 + 16 + 8 + 6
+                << bmpBytes(sample(158, 20), depth) << mono << true;
+        }
+        QTest::newRow("beyond a two-entry table") << outOfPalette() << eight << true;
+        QTest::newRow("300 colours, 24-bit") << bmpBytes(gradient(), 24) << rgb << true;
+        QTest::newRow("300 colours, 32-bit, top-down")
+            << BmpFiles::topDown(bmpBytes(gradient(), 32)) << rgb << true;
+
+        const QRgb red = qRgb(200, 0, 0);
+        const QRgb blue = qRgb(0, 0, 150);
+        const QRgb white = qRgb(255, 255, 255);
+        using BmpFiles::file;
+        QTest::newRow("1-bit, the lighter colour first")
+            << file(indexed({white, red}, {0, 1}), {.depth = 1}) << mono << true;
+        QTest::newRow("1-bit, the darker colour first, top-down")
+            << file(indexed({blue, red}, {0, 1}), {.depth = 1, .topDown = true}) << mono << true;
+        QTest::newRow("4-bit, two colours")
+            << file(indexed(greys(16), {0, 15}), {.depth = 4}) << mono << true;
+        QTest::newRow("4-bit, five colours, top-down")
+            << file(indexed(greys(16), {0, 3, 7, 9, 15}, 14, 9), {.depth = 4, .topDown = true})
+            << eight << true;
+        QTest::newRow("4-bit, indices past a three-entry table")
+            << file(indexed({red, blue, white}, {0, 1, 2, 9, 14}), {.depth = 4, .colours = 3})
+            << eight << true;
+        QTest::newRow("4-bit, two colours through a two-entry table")
+            << file(indexed({red, blue}, {0, 7}), {.depth = 4, .colours = 2}) << mono << true;
+        QTest::newRow("8-bit, one colour at two indices")
+            << file(indexed({white, red, blue, white}, {0, 3, 2}), {.depth = 8, .colours = 4})
+            << mono << true;
+        QTest::newRow("8-bit, one colour at two indices, 158 wide") << file(
+            indexed({white, red, blue, white}, {0, 3, 2}, 158, 9), {.depth = 8, .colours = 4})
+                                                                    << mono << true;
+        QImage lastDiffers = indexed(greys(256), {0, 255}, 158, 9);
+        lastDiffers.scanLine(8)[157] = 7;
+        QTest::newRow("8-bit, a third colour in the last pixel")
+            << file(lastDiffers, {.depth = 8}) << eight << true;
+        QTest::newRow("8-bit, 64-byte header")
+            << file(indexed(greys(256), {0, 255}), {.depth = 8, .infoSize = 64}) << mono << true;
+        QTest::newRow("8-bit, 124-byte header, top-down") << file(
+            indexed(greys(256), {0, 128, 255}), {.depth = 8, .infoSize = 124, .topDown = true})
+                                                          << eight << true;
+        QTest::newRow("24-bit, three colours")
+            << file(coloured({red, blue, white}), {.depth = 24}) << eight << true;
+        QTest::newRow("24-bit, 108-byte header")
+            << file(coloured({red, white}), {.depth = 24, .infoSize = 108}) << mono << true;
+        QTest::newRow("32-bit, a varying fourth byte")
+            << file(coloured({blue, white}), {.depth = 32, .noisyFourthByte = true}) << mono
+            << true;
+        QTest::newRow("32-bit, five colours, a varying fourth byte, top-down")
+            << file(coloured({blue, white, red, qRgb(1, 2, 3), qRgb(9, 9, 9)}),
+                    {.depth = 32, .topDown = true, .noisyFourthByte = true})
+            << eight << true;
+        QTest::newRow("32-bit, alpha, two colours")
+            << file(coloured({qRgba(0, 0, 0, 128), white}, QImage::Format_ARGB32),
+                    {.depth = 32, .infoSize = 124, .alpha = true})
+            << mono << true;
+        QTest::newRow("32-bit, alpha, 300 colours")
+            << file(gradient().convertToFormat(QImage::Format_ARGB32),
+                    {.depth = 32, .infoSize = 108, .alpha = true})
+            << argb << true;
+        QTest::newRow("32-bit bit fields (Qt's reader)")
+            << file(coloured({red, white}), {.depth = 32, .bitfields = true}) << mono << false;
+        QTest::newRow("32-bit bit fields, top-down (Qt's reader)")
+            << file(coloured({red, blue, white}), {.depth = 32, .topDown = true, .bitfields = true})
+            << eight << false;
+    }
+
+    void decodesAsQt()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, format);
+        QFETCH(bool, direct);
+        const QImage qt = QImage::fromData(bytes, "BMP");
+        QVERIFY(!qt.isNull());
+        const TicketPicture::Result r = TicketPicture::load(bytes);
+        QCOMPARE(r.problem, Problem::None);
+        QCOMPARE(int(r.image.format()), format);
+        QCOMPARE(r.decodedFormat, qt.format());
+        QCOMPARE(r.image.convertToFormat(QImage::Format_ARGB32),
+                 qt.convertToFormat(QImage::Format_ARGB32));
+        QCOMPARE(r.image.dotsPerMeterX(), qt.dotsPerMeterX());
+        QCOMPARE(!BmpFastDecode::decode(bytes).image.isNull(), direct);
     }
 
     void damaged_data()
@@ -179,6 +330,7 @@ private slots:
     {
         const TicketPicture::Result r = TicketPicture::load(outOfPalette());
         QCOMPARE(r.problem, Problem::None);
+        QCOMPARE(r.image.format(), QImage::Format_Indexed8);
         QCOMPARE(r.image.colorCount(), 256);
         const QImage scaled = r.image.scaled(50, 25);
         QImage target(60, 30, QImage::Format_RGB32);
@@ -192,6 +344,8 @@ private slots:
         const TicketPicture::Result r = TicketPicture::load(rle8(true));
         QCOMPARE(r.problem, Problem::None);
         QCOMPARE(r.image.size(), QSize(4, 2));
+        QCOMPARE(r.image.format(), QImage::Format_Indexed8);
+        QCOMPARE(r.decodedFormat, QImage::Format_Indexed8);
         QCOMPARE(qGray(r.image.pixel(0, 1)), 0x40); // bottom-up: the first line is the bottom
         QCOMPARE(qGray(r.image.pixel(3, 1)), 0x40);
         QCOMPARE(qGray(r.image.pixel(1, 0)), 0x80);
