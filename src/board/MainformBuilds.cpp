@@ -5,6 +5,8 @@
 #include "controls/Panel.h"
 #include "pos/ErrorReport.h"
 
+#include <algorithm>
+
 using CardLayout::Cursor;
 using CardLayout::Tab;
 namespace S = TicketStatements;
@@ -148,15 +150,18 @@ void TF_Mainform::LoadLateBongs()
 {
     TQuery &q = link.qu_Slask;
     try {
-        // Only numbers: with nothing missing the cycle reads no picture.
-        select(q, S::selectOpenNumbers(m_namn, LastId));
-        QSet<int> shown;
+        // Only numbers, and only of tickets the board does not know: with nothing missing the
+        // cycle reads no row at all.
+        QSet<int> known = m_unshown;
         for (const auto &record : MainList)
-            shown.insert(record->Number);
+            known.insert(record->Number);
+        QList<int> sorted(known.begin(), known.end());
+        std::sort(sorted.begin(), sorted.end());
+        select(q, S::selectOpenNumbers(m_namn, LastId, sorted));
         QList<int> missing;
         for (; !q.eof(); q.next()) {
             const int number = q.fieldAsInteger(QStringLiteral("ID"));
-            if (!shown.contains(number) && !m_unshown.contains(number))
+            if (!known.contains(number))
                 missing.append(number);
         }
         q.close();

@@ -63,20 +63,31 @@ QStringList selectDone(const QString &namn)
                       {QStringLiteral("Order by ID")});
 }
 
-QStringList selectOpenNumbers(const QString &namn, int lastId)
-{
-    return withDevice(QStringLiteral("Select ID from Tavlix where Status = 0"), namn,
-                      {QStringLiteral("And ID <= ") + QString::number(lastId)});
-}
+namespace {
 
-QStringList selectOpenAmong(const QString &namn, const QList<int> &numbers)
+QString numberList(const QList<int> &numbers)
 {
     QStringList list;
     for (const int n : numbers)
         list.append(QString::number(n));
-    return withDevice(QStringLiteral("Select * from Tavlix where Status = 0"), namn,
-                      {QStringLiteral("And ID in (") + list.join(QStringLiteral(", ")) + u')',
-                       QStringLiteral("Order by ID")});
+    return u'(' + list.join(QStringLiteral(", ")) + u')';
+}
+
+} // namespace
+
+QStringList selectOpenNumbers(const QString &namn, int lastId, const QList<int> &known)
+{
+    QStringList tail {QStringLiteral("And ID <= ") + QString::number(lastId)};
+    if (!known.isEmpty() && known.size() <= maxKnown)
+        tail.append(QStringLiteral("And ID not in ") + numberList(known));
+    return withDevice(QStringLiteral("Select ID from Tavlix where Status = 0"), namn, tail);
+}
+
+QStringList selectOpenAmong(const QString &namn, const QList<int> &numbers)
+{
+    return withDevice(
+        QStringLiteral("Select * from Tavlix where Status = 0"), namn,
+        {QStringLiteral("And ID in ") + numberList(numbers), QStringLiteral("Order by ID")});
 }
 
 QStringList markDone(int seconds, const QString &id)

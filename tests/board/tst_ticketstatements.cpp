@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <memory>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 namespace S = TicketStatements;
@@ -47,6 +48,15 @@ private slots:
         QTest::newRow("open numbers") << S::selectOpenNumbers(u"Grill"_s, 1203)
                                       << QStringList {u"Select ID from Tavlix where Status = 0"_s,
                                                       grill, u"And ID <= 1203"_s};
+        QTest::newRow("open numbers, some known")
+            << S::selectOpenNumbers(u"Alla"_s, 9, {2, 5})
+            << QStringList {u"Select ID from Tavlix where Status = 0"_s, u"And ID <= 9"_s,
+                            u"And ID not in (2, 5)"_s};
+        QList<int> many(S::maxKnown + 1);
+        std::iota(many.begin(), many.end(), 1);
+        QTest::newRow("open numbers, too many known")
+            << S::selectOpenNumbers(u"Alla"_s, 2000, many)
+            << QStringList {u"Select ID from Tavlix where Status = 0"_s, u"And ID <= 2000"_s};
         QTest::newRow("open among") << S::selectOpenAmong(u"Alla"_s, {3, 17})
                                     << QStringList {u"Select * from Tavlix where Status = 0"_s,
                                                     u"And ID in (3, 17)"_s, u"Order by ID"_s};
@@ -171,6 +181,10 @@ private slots:
             numbers.append(q.fieldAsInteger(u"ID"_s));
         std::sort(numbers.begin(), numbers.end());
         QCOMPARE(numbers, (QList<int> {1, 2, 3}));
+        open(S::selectOpenNumbers(u"Alla"_s, 3, {1, 3}));
+        QCOMPARE(q.fieldAsInteger(u"ID"_s), 2);
+        q.next();
+        QVERIFY(q.eof());
         const QList<TicketRow> among = rows(S::selectOpenAmong(u"Kök"_s, {5, 1, 4}), true);
         QCOMPARE(among.size(), 1);
         QCOMPARE(among[0].bong, QByteArray("\0\x01\xff\x80", 4));
