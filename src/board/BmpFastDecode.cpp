@@ -1,8 +1,7 @@
 #include "BmpFastDecode.h"
 
+#include "BmpFields.h"
 #include "controls/CompactPixels.h"
-
-#include <QtEndian>
 
 #include <climits>
 #include <cstring>
@@ -35,15 +34,8 @@ struct Layout
     }
 };
 
-qint32 s32(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<qint32>(b.constData() + at);
-}
-
-quint16 u16(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(b.constData() + at);
-}
+using BmpFields::s32;
+using BmpFields::u16;
 
 // False for every file this reader leaves to Qt's: other headers (Qt reads the 52- and 56-byte
 // ones as core headers and refuses them), compression, colour tables that Qt handles apart

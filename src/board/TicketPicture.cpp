@@ -1,11 +1,11 @@
 #include "TicketPicture.h"
 
 #include "BmpFastDecode.h"
+#include "BmpFields.h"
 #include "controls/CompactImage.h"
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QtEndian>
 
 #include <cstdlib>
 
@@ -26,15 +26,8 @@ struct Header
 
 enum Compression { biRgb = 0, biRle8 = 1, biRle4 = 2, biBitfields = 3, biAlphaBitfields = 6 };
 
-quint16 u16(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(b.constData() + at);
-}
-
-qint32 s32(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<qint32>(b.constData() + at);
-}
+using BmpFields::s32;
+using BmpFields::u16;
 
 bool readHeader(const QByteArray &b, Header &h)
 {

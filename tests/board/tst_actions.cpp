@@ -41,6 +41,16 @@ void verifyButtonInReach(TF_Mainform &b, CardArea *area, const TBoxInfo &record)
     QCOMPARE(b.childAt(button->mapTo(&b, button->rect().center())), button);
 }
 
+// A board showing "Klara" with count done tickets, each 100 seconds old.
+TF_Mainform &showDone(BoardFixture &f, int count)
+{
+    for (int i = 0; i < count; ++i)
+        f.add(300, 1, 100);
+    TF_Mainform &b = f.start(boardSize);
+    b.PageControl1->setCurrentIndex(1);
+    return b;
+}
+
 QVariantList row(TDatabase &db, int id)
 {
     QSqlQuery q(db.handle());
@@ -228,10 +238,7 @@ private slots:
     void doneCardsAboveTheScrollBar()
     {
         BoardFixture f;
-        for (int i = 0; i < 20; ++i)
-            f.add(300, 1, 100);
-        TF_Mainform &b = f.start(boardSize);
-        b.PageControl1->setCurrentIndex(1);
+        TF_Mainform &b = showDone(f, 20);
         QTRY_VERIFY(b.sb_Ready->horizontalScrollBar()->isVisible());
         QWidget *view = b.sb_Ready->viewport();
         int checked = 0;
@@ -257,10 +264,7 @@ private slots:
     void cardsAwayFromTheViewWaitHidden()
     {
         BoardFixture f;
-        for (int i = 0; i < 60; ++i)
-            f.add(300, 1, 100);
-        TF_Mainform &b = f.start(boardSize);
-        b.PageControl1->setCurrentIndex(1);
+        TF_Mainform &b = showDone(f, 60);
         QCOMPARE(b.ReadyList.size(), size_t(60));
         CardArea *area = b.sb_Ready;
         const auto verifyShownInView = [&] {
