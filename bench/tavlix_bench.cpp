@@ -374,7 +374,6 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    CardArea::skipOpaqueSiblingSearch(); // as the program does
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     if (args.size() == 4 && args[1] == u"build")

@@ -1,4 +1,3 @@
-#include "board/CardArea.h"
 #include "board/Mainform.h"
 #include "controls/MessageBoxes.h"
 
@@ -6,7 +5,6 @@
 
 int main(int argc, char *argv[])
 {
-    CardArea::skipOpaqueSiblingSearch();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlix"));
     installMessageBoxes();

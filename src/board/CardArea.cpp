@@ -16,12 +16,6 @@ CardArea::CardArea(QWidget *parent)
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &CardArea::showCardsNearView);
 }
 
-void CardArea::skipOpaqueSiblingSearch()
-{
-    if (!qEnvironmentVariableIsSet("QT_NO_SUBTRACTOPAQUESIBLINGS"))
-        qputenv("QT_NO_SUBTRACTOPAQUESIBLINGS", "1");
-}
-
 void CardArea::setHorzBarVisible(bool on)
 {
     m_horz = on;

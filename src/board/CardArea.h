@@ -14,11 +14,6 @@ class CardArea : public QScrollArea
 public:
     explicit CardArea(QWidget *parent = nullptr);
 
-    // Qt looks for opaque siblings above every widget it repaints. With thousands of cards on a
-    // tab that search makes the first paint after a build take time quadratic in the cards, and
-    // since cards never overlap it finds nothing. Call before the application object is made.
-    static void skipOpaqueSiblingSearch();
-
     QWidget *canvas() const { return m_canvas; }
 
     void setHorzBarVisible(bool on);
@@ -33,10 +28,9 @@ public:
     void setHorzPosition(int pos);
 
     // A new card, already at its place: the canvas grows to hold it. Only the cards at or near
-    // the view are shown; the others wait hidden until a scroll brings them near. Qt walks every
-    // shown child of the canvas at each scroll step and each show of the area, and its region of
-    // opaque children grows with every card, so a day of done tickets all shown would make each
-    // scroll step take most of a second.
+    // the view are shown; the others wait hidden until a scroll brings them near. At each scroll
+    // step Qt walks every shown child of the canvas and keeps a region with a rectangle per
+    // shown card: with a day of done tickets all shown, a step took most of a second.
     void addCard(QWidget *card);
     // After cards went or moved: the canvas fits them again and those near the view are shown.
     void updateExtent();
