@@ -1,11 +1,10 @@
 // The whole road of a ticket, with the real program in a real X server: inserted by the
 // point-of-sale side, shown on the board, finished with a click, written back.
-#include "BmpWriter.h"
 #include "BoardScreen.h"
 #include "FileHelpers.h"
+#include "KitchenTickets.h"
 #include "OdbcFixture.h"
 #include "PosDatabase.h"
-#include "TicketRenderer.h"
 #include "XSession.h"
 #include "board/PageColumn.h"
 #include "db/Database.h"
@@ -55,14 +54,7 @@ private:
 
     QString path(const QString &name) const { return m_install->filePath(name); }
 
-    int ticket(int ageSeconds)
-    {
-        const int id = m_pos->nextId();
-        const QImage picture = renderTicket(randomTicket(id, u"Kök"_s, m_random));
-        return m_pos->insertTicket(m_pos->deviceNumber(u"Kök"_s), 0, std::nullopt,
-                                   QDateTime::currentDateTime().addSecs(-ageSeconds),
-                                   bmpBytes(picture, 1), id);
-    }
+    int ticket(int ageSeconds) { return insertKitchenTicket(*m_pos, m_random, ageSeconds); }
 
     void startBoard(const QProcessEnvironment &extra = {})
     {

@@ -1,12 +1,11 @@
 // The real program in a real X server on a PostgreSQL server that the test stops and cuts off:
 // the board shows its tickets, recovers by itself, shows each ticket once and never freezes.
-#include "BmpWriter.h"
 #include "BoardScreen.h"
 #include "FileHelpers.h"
+#include "KitchenTickets.h"
 #include "PgFixture.h"
 #include "PosDatabase.h"
 #include "TcpProxy.h"
-#include "TicketRenderer.h"
 #include "XSession.h"
 #include "pos/Scramble.h"
 
@@ -64,14 +63,7 @@ private:
         m_pos = std::make_unique<PosDatabase>(*m_db);
     }
 
-    int ticket(int ageSeconds)
-    {
-        const int id = m_pos->nextId();
-        const QImage picture = renderTicket(randomTicket(id, u"Kök"_s, m_random));
-        return m_pos->insertTicket(m_pos->deviceNumber(u"Kök"_s), 0, std::nullopt,
-                                   QDateTime::currentDateTime().addSecs(-ageSeconds),
-                                   bmpBytes(picture, 1), id);
-    }
+    int ticket(int ageSeconds) { return insertKitchenTicket(*m_pos, m_random, ageSeconds); }
 
     void startBoard()
     {
