@@ -2,7 +2,6 @@
 
 #include "CardArea.h"
 #include "CardFrame.h"
-#include "CardWatch.h"
 #include "Mainform.h"
 #include "PageColumn.h"
 #include "controls/Panel.h"
@@ -49,10 +48,7 @@ BumpBar::BumpBar(TF_Mainform &board)
     , m_board(board)
 {
     qApp->installEventFilter(this);
-    auto *watch = new CardWatch(this);
-    watch->watch(board.sb_Main->canvas());
-    watch->watch(board.sb_Ready->canvas());
-    connect(watch, &CardWatch::changed, this, &BumpBar::resync);
+    connect(&board, &TF_Mainform::cardsChanged, this, &BumpBar::resync);
     connect(&board, &TF_Mainform::bongDone, this, &BumpBar::noteDone);
 }
 
@@ -256,30 +252,13 @@ void BumpBar::preview()
 
 void BumpBar::recall()
 {
+    TicketModel &model = m_board.model();
     while (!m_done.isEmpty()) {
         const DoneTicket ticket = m_done.takeLast();
-        if (TF_Mainform::FindCard(m_board.MainList, ticket.number) >= 0)
+        if (model.find(CardLayout::Tab::Main, ticket.number) >= 0)
             continue; // open again already
-        const int ready = TF_Mainform::FindCard(m_board.ReadyList, ticket.number);
-        if (ready >= 0) {
-            // Its card stands on "Klara": as "X" on it.
-            const TBoxInfo &record = *m_board.ReadyList[size_t(ready)];
-            QObject *button = record.FootPanel->findChild<TXiButton *>();
-            m_board.PanneDblClickReady(button ? button : record.FootPanel);
-        } else {
-            // What "X" does, with the age this board stored when it finished the ticket.
-            try {
-                TQuery &q = m_board.link.qu_Update;
-                q.close();
-                q.clearSql();
-                q.setLines(TicketStatements::reopen(ticket.seconds, ticket.id));
-                q.execSql();
-            } catch (const TavlixError &) {
-                m_done.append(ticket); // still done: the key can be pressed again
-                throw;
-            }
-            m_board.ReloadBongs();
-        }
+        // As "X" on its card when it stands on "Klara", otherwise with the age this board stored.
+        model.recall(ticket.number, ticket.id, ticket.seconds);
         // While the keys are in use on "Pågående" the ticket comes back selected.
         if (m_selection[0].number != 0)
             m_selection[0] = {ticket.number, -1};

@@ -3,6 +3,7 @@
 #include "ErrorLog.h"
 #include "TicketStatements.h"
 #include "db/DataSourceRepair.h"
+#include "db/SqlWork.h"
 #include "pos/ErrorReport.h"
 #include "pos/IniFile.h"
 #include "pos/InstallDir.h"
@@ -11,20 +12,19 @@
 #include <QCoreApplication>
 #include <QDir>
 
-#include <optional>
+#include <utility>
 
 DatabaseLink::DatabaseLink(QTimer &updateTimer, QObject *parent)
     : QObject(parent)
-    , qu_Slask(m_db)
-    , qu_Update(m_db)
-    , qu_Slask2(m_db)
     , m_updateTimer(updateTimer)
 {
     ti_InitieraDB.setInterval(1000);
     ti_InitieraDB.setSingleShot(false);
     ti_SQLForsok.setInterval(1000);
+    m_retryWait.setSingleShot(true);
     connect(&ti_InitieraDB, &QTimer::timeout, this, &DatabaseLink::ti_InitieraDBTimer);
     connect(&ti_SQLForsok, &QTimer::timeout, this, &DatabaseLink::ti_SQLForsokTimer);
+    connect(&m_retryWait, &QTimer::timeout, this, &DatabaseLink::attempt);
     hooks.endApplication = [] {
         QCoreApplication::exit(0);
     };
@@ -75,149 +75,237 @@ void DatabaseLink::status(const QString &text)
 
 void DatabaseLink::end()
 {
-    m_ending = true;
+    m_state = State::Ending;
+    m_updateTimer.stop();
     if (hooks.endApplication)
         hooks.endApplication();
 }
 
+void DatabaseLink::send(const QStringList &lines, bool returnsRows, TDatabase::Done done)
+{
+    const QString sql = m_db.sqlText(lines);
+    m_db.noteStatement(sql);
+    m_db.submit(
+        [sql, returnsRows, timeout = m_db.driverTimeoutSeconds()](DatabaseThread &t) {
+            if (!t.database().isOpen())
+                throw TavlixError(QStringLiteral("Ingen kontakt med databasen"));
+            if (returnsRows)
+                SqlWork::select(t, sql, timeout);
+            else
+                SqlWork::execute(t, sql, timeout);
+        },
+        this, std::move(done));
+}
+
 void DatabaseLink::ti_InitieraDBTimer()
 {
-    if (TDatabase::callWaiting())
-        return; // armed again for the next second
     ti_InitieraDB.stop();
-    ErrorReport::guarded([this] { ConnectAtStart(); });
+    ConnectAtStart();
 }
 
 void DatabaseLink::ConnectAtStart()
 {
-    connectSequence(true);
+    connectSequence(true, {});
 }
 
-void DatabaseLink::Reconnect()
+void DatabaseLink::Reconnect(Then then)
 {
-    connectSequence(false);
+    connectSequence(false, std::move(then));
 }
 
-void DatabaseLink::connectSequence(bool atStart)
+void DatabaseLink::connectSequence(bool atStart, Then then)
 {
+    if (connecting() || isEnding()) {
+        // One sequence at a time; the one under way rebuilds the board when it succeeds.
+        if (then)
+            then();
+        return;
+    }
     m_updateTimer.stop();
+    m_atStart = atStart;
+    m_then = std::move(then);
     if (!atStart)
         status(QStringLiteral("Ansluter till databas"));
 
     const QString settings = settingsFile();
     if (settings.isEmpty()) {
-        ErrorReport::showWarning(missingSettingsText());
-        end();
+        m_state = State::Ending;
+        ErrorReport::showWarning(missingSettingsText(), [this] { end(); });
         return;
     }
 
+    QString password;
+    QString alias;
+    QString user;
+    try {
+        const QString section = QStringLiteral("DATABAS");
+        alias = IniFile::readString(settings, section, QStringLiteral("ALIAS"), {});
+        const QString losen = IniFile::readString(settings, section, QStringLiteral("LOSEN"), {});
+        user =
+            IniFile::readString(settings, section, QStringLiteral("ANVNAMN"), QStringLiteral("SA"));
+        password = losen.isEmpty()
+            ? QString()
+            : Scramble(QStringLiteral("D"), losen, QStringLiteral("VarkoAB"));
+    } catch (const TavlixError &e) {
+        return stopSequence(e.message());
+    }
     m_db.close();
-    const QString section = QStringLiteral("DATABAS");
-    const QString alias = IniFile::readString(settings, section, QStringLiteral("ALIAS"), {});
-    const QString losen = IniFile::readString(settings, section, QStringLiteral("LOSEN"), {});
-    const QString user =
-        IniFile::readString(settings, section, QStringLiteral("ANVNAMN"), QStringLiteral("SA"));
-    const QString password = losen.isEmpty()
-        ? QString()
-        : Scramble(QStringLiteral("D"), losen, QStringLiteral("VarkoAB"));
-
     m_db.setParams(user, password);
     m_db.setAliasName(alias);
     m_dataSourceName = alias;
-
-    if (ConnectWithRetry()) {
-        status(QStringLiteral("Databas kontakt OK"));
-        m_updateTimer.start();
-        if (atStart) {
-            UpgradeTicketTable();
-            if (hooks.loadBongs)
-                hooks.loadBongs();
-        } else if (hooks.reloadBongs) {
-            hooks.reloadBongs();
-        }
-        return;
-    }
-    ti_SQLForsok.stop();
-    ErrorReport::showWarning(connectionFailureText());
-    end();
+    ConnectWithRetry();
 }
 
-bool DatabaseLink::ConnectWithRetry()
+void DatabaseLink::ConnectWithRetry()
 {
-    const auto attempt = [this]() -> std::optional<QString> {
-        try {
-            m_db.open();
-            return std::nullopt;
-        } catch (const TavlixError &e) {
-            return e.message();
-        }
-    };
+    m_state = State::Connecting;
+    m_attempt = 0;
+    attempt();
+}
 
-    if (!attempt())
-        return true;
+void DatabaseLink::attempt()
+{
+    m_state = State::Connecting;
+    ++m_attempt;
+    m_db.openAsync(this, [this](std::exception_ptr error) { attemptDone(error); });
+}
+
+void DatabaseLink::attemptDone(std::exception_ptr error)
+{
+    if (!error)
+        return connected(true);
+    QString message;
     try {
-        repairDataSource(m_dataSourceName);
-    } catch (const DataSourceNotSaved &e) {
-        // A definition the board's user may not write must not end its database work for good.
-        LogError(e.message());
+        std::rethrow_exception(error);
+    } catch (const TavlixError &e) {
+        message = e.message();
+    } catch (const std::exception &e) {
+        message = QString::fromLocal8Bit(e.what());
     }
-    const std::optional<QString> second = attempt();
-    if (!second)
-        return true;
+    try {
+        switch (m_attempt) {
+        case 1:
+            try {
+                repairDataSource(m_dataSourceName);
+            } catch (const DataSourceNotSaved &e) {
+                // A definition the board's user may not write must not end its database work.
+                LogError(e.message());
+            }
+            return attempt();
+        case 2:
+            LogError(message);
+            status(QStringLiteral("Ej kontakt med databasen"));
+            return retryAfter(10);
+        case 3:
+            status(QStringLiteral("Försöker igen om 30 sekunder"));
+            m_countdown = 30;
+            ti_SQLForsok.setInterval(secondMs);
+            ti_SQLForsok.start();
+            m_state = State::RetryWait; // the countdown's last tick makes the fourth attempt
+            return;
+        default:
+            ti_SQLForsok.stop();
+            return connected(false);
+        }
+    } catch (const TavlixError &e) {
+        stopSequence(e.message());
+    }
+}
 
-    LogError(*second);
-    status(QStringLiteral("Ej kontakt med databasen"));
-    hooks.wait.handleEvents(0);
-    WaitResponsive(10 * secondMs, hooks.wait);
-    if (!attempt())
-        return true;
-
-    status(QStringLiteral("Försöker igen om 30 sekunder"));
-    m_countdown = 30;
-    ti_SQLForsok.setInterval(secondMs);
-    ti_SQLForsok.start();
-    hooks.wait.handleEvents(0);
-    WaitResponsive(30 * secondMs, hooks.wait);
-    const bool connected = !attempt();
-    ti_SQLForsok.stop();
-    return connected;
+void DatabaseLink::retryAfter(int seconds)
+{
+    m_state = State::RetryWait;
+    m_retryWait.start(seconds * secondMs);
 }
 
 void DatabaseLink::ti_SQLForsokTimer()
 {
     status(QStringLiteral("Ansluter igen om %1 sek").arg(m_countdown));
     --m_countdown;
-    if (m_countdown <= 0)
-        ti_SQLForsok.stop();
+    if (m_countdown > 0)
+        return;
+    ti_SQLForsok.stop();
+    // The thirty seconds are over.
+    if (m_state == State::RetryWait && m_attempt == 3)
+        attempt();
 }
 
-void DatabaseLink::CheckConnection()
+void DatabaseLink::stopSequence(const QString &error)
 {
-    try {
-        qu_Slask.close();
-        qu_Slask.clearSql();
-        qu_Slask.setLines(TicketStatements::healthCheck());
-        qu_Slask.open();
-        qu_Slask.close();
-    } catch (const TavlixError &) {
-        Reconnect();
-        m_updateTimer.stop();
+    // A settings file, data source or log the board cannot use: no more database work until the
+    // board is started again, and no box stands in the way of the kitchen meanwhile.
+    ti_SQLForsok.stop();
+    m_retryWait.stop();
+    m_state = State::Idle;
+    ErrorReport::showError(error);
+    emit sequenceEnded(false);
+    if (const Then then = std::exchange(m_then, {}))
+        then();
+}
+
+void DatabaseLink::connected(bool ok)
+{
+    const Then then = std::exchange(m_then, {});
+    if (!ok) {
+        m_state = State::Ending;
+        emit sequenceEnded(false);
+        ErrorReport::showWarning(connectionFailureText(), [this] { end(); });
+        if (then)
+            then();
+        return;
+    }
+    m_state = State::Connected;
+    status(QStringLiteral("Databas kontakt OK"));
+    m_updateTimer.start();
+    emit sequenceEnded(true);
+    if (m_atStart) {
+        UpgradeTicketTable([this, then] {
+            if (hooks.loadBongs)
+                hooks.loadBongs(then);
+            else if (then)
+                then();
+        });
+    } else if (hooks.reloadBongs) {
+        hooks.reloadBongs(then);
+    } else if (then) {
+        then();
     }
 }
 
-void DatabaseLink::UpgradeTicketTable()
+void DatabaseLink::CheckConnection(std::function<void(bool)> then)
 {
-    try {
-        qu_Slask.close();
-        qu_Slask.clearSql();
-        qu_Slask.setLines(TicketStatements::probeBongChanged());
-        qu_Slask.open();
-        qu_Slask.close();
-    } catch (const TavlixError &) {
+    send(TicketStatements::healthCheck(), true, [this, then](std::exception_ptr error) {
+        if (!error)
+            return then(true);
+        Reconnect([this, then] {
+            // The refresh cycle starts the timer again at its end.
+            m_updateTimer.stop();
+            then(m_state == State::Connected);
+        });
+    });
+}
+
+void DatabaseLink::UpgradeTicketTable(Then then)
+{
+    send(TicketStatements::probeBongChanged(), true, [this, then](std::exception_ptr missing) {
+        if (!missing) {
+            if (then)
+                then();
+            return;
+        }
         // Taken as the column being missing.
-        qu_Slask.close();
-        qu_Slask.clearSql();
-        qu_Slask.setLines(TicketStatements::addBongChanged());
-        qu_Slask.execSql();
-    }
+        send(TicketStatements::addBongChanged(), false, [then](std::exception_ptr error) {
+            if (!error) {
+                if (then)
+                    then();
+                return;
+            }
+            try {
+                std::rethrow_exception(error);
+            } catch (const TavlixError &e) {
+                // The refresh timer runs already: its first cycle builds the board.
+                ErrorReport::showError(e.message());
+            }
+        });
+    });
 }

@@ -67,6 +67,7 @@ void setTag(QObject *object, int tag)
 TF_Mainform::TF_Mainform(const QStringList &arguments, QWidget *parent)
     : QWidget(parent)
     , link(ti_UpdateBongs, this)
+    , m_model(link.database())
 {
     setWindowTitle(QStringLiteral("Tavlix"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -87,15 +88,20 @@ TF_Mainform::TF_Mainform(const QStringList &arguments, QWidget *parent)
     link.hooks.setStatus = [this](const QString &text) {
         pa_Status->setCaption(text);
     };
-    link.hooks.loadBongs = [this] {
-        LoadBongs();
+    link.hooks.loadBongs = [this](Then then) {
+        LoadBongs(std::move(then));
     };
-    link.hooks.reloadBongs = [this] {
-        ReloadBongs();
+    link.hooks.reloadBongs = [this](Then then) {
+        ReloadBongs(std::move(then));
     };
+    connect(&link, &DatabaseLink::sequenceEnded, this, [this](bool connected) {
+        if (connected)
+            m_cycleError.clear();
+    });
 
     createControls();
     FormCreate(arguments);
+    connectModel();
     installBoardAids(*this);
 }
 
@@ -179,7 +185,6 @@ void TF_Mainform::FormCreate(const QStringList &arguments)
         im_Sharp->show();
     LoadBoardSettings();
     // AdjustPageRect is the page column's own layout.
-    LastId = 0;
     MainList.clear();
     ReadyList.clear();
     link.ti_InitieraDB.start();

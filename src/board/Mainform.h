@@ -6,14 +6,16 @@
 // - Mainform.cpp: the controls and hidden card templates, start-up (FormCreate with
 //   LoadBoardSettings), the window position, closing and the screen-change rule;
 // - MainformCards.cpp: building, finding and discarding cards, and the card clocks;
-// - MainformBuilds.cpp: the refresh cycle and the builds of the two tabs;
+// - MainformBuilds.cpp: the refresh cycle, and the cards of the two tabs following the model;
 // - MainformActions.cpp: what the cook does (OK, X, previews, tabs, settings).
-// DatabaseLink owns the connection and the statement objects and runs the connect sequences on
-// the window's timers; CardLayout says where each card goes; TicketPicture reads the pictures.
+// TicketModel holds the tickets, reads them and changes their status; the window only draws
+// them. DatabaseLink owns the connection and runs the connect sequences; CardLayout says where
+// each card goes. Nothing waits for the database: every call is answered by a queued event.
 
 #include "AgeColor.h"
 #include "CardLayout.h"
 #include "DatabaseLink.h"
+#include "TicketModel.h"
 #include "TicketStatements.h"
 #include "settings/BoardSettings.h"
 
@@ -39,7 +41,6 @@ struct TBoxInfo
     TPanel *Panel = nullptr;
     TPanel *ClockPanel = nullptr;
     TPanel *FootPanel = nullptr;
-    QTimer *Timer = nullptr; // open cards only; not inside the card, freed on its own
     TPixImageBox *ImageBox = nullptr;
     int Top = 0;
     int Left = 0;
@@ -98,7 +99,6 @@ public:
 
     CardList MainList;
     CardList ReadyList;
-    int LastId = 0;
     CardLayout::MainState layoutState;
     CardLayout::Grid MainGrid;
     CardLayout::Grid ReadyGrid;
@@ -113,26 +113,32 @@ public:
 
     QColor AgeColor(int age) const;
 
+    TicketModel &model() { return m_model; }
+    int lastId() const { return m_model.lastId(); }
+    // A refresh cycle is under way.
+    bool cycleRunning() const { return m_cycleRunning; }
+    // Nothing waits for the database: no cycle, build, change of status or connect sequence.
+    bool idle() const;
+
     // Cards.
-    // bitmap is the ticket picture in its compact form, decodedFormat the form the file decodes to.
-    TBoxInfo *BuildCard(int left, int top, int height, int row, int col, const TicketRow &ticket,
-                        const QImage &bitmap, QImage::Format decodedFormat);
+    TBoxInfo *BuildCard(int left, int top, int height, int row, int col, CardLayout::Tab tab,
+                        const Ticket &ticket);
     static int FindCard(const CardList &list, int number);
     void discardMainCards();
     void discardReadyCards();
     void discardCard(CardList &list, size_t position);
-    void PanneKlockaTimer(QTimer *timer);
+    // The tick of the clock of every open card.
+    void PanneKlockaTimer();
 
-    // Refresh cycle and builds.
+    // Refresh cycle and builds; each asks the model and returns, then runs once its cards stand.
+    using Then = std::function<void()>;
     void ti_UpdateBongsTimer();
-    void LoadBongs();
-    // False when a statement failed (and was reported).
-    bool LoadNewBongs();
-    // Builds, placed like new tickets, the open tickets at or below LastId that are not on the
-    // tab: a lower number committed after a higher one was read, or a ticket reopened elsewhere.
-    void LoadLateBongs();
-    void ReloadBongs();
-    void LoadReadyBongs();
+    void LoadBongs(Then then = {});
+    // The tickets above LastId, and open tickets at or below it that are not on the tab: a lower
+    // number committed after a higher one was read, or a ticket reopened elsewhere.
+    void LoadNewBongs(Then then = {});
+    void ReloadBongs(Then then = {});
+    void LoadReadyBongs(Then then = {});
 
     // The cook's actions.
     void PanneDblClick(QObject *sender);
@@ -145,6 +151,7 @@ public:
     void ImageClickReady(QObject *sender);
     void PageControl1Change(int index);
     void bu_InstallningarClick();
+    void openSettings(const QStringList &deviceNames);
     void bu_stangClick();
 
 signals:
@@ -152,6 +159,8 @@ signals:
     void refreshStarted();
     void refreshEnded();
     void bongDone(int number, const QString &id, int seconds);
+    // Cards came or went on a tab, or were made anew.
+    void cardsChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -166,12 +175,14 @@ private:
     void layoutTopBar();
     void centreSharp();
     CardLayout::Settings layoutSettings() const;
-    enum class Rows { Open, Late, Done }; // late rows leave LastId as it is
-    void buildRows(TQuery &query, CardLayout::Cursor &cursor, Rows rows);
-    void buildNewRows(const QStringList &select, Rows rows);
-    void noteSkipped(const TicketRow &row);
+    void connectModel();
+    void endCycle(bool restart);
+    void cycleFailed(const QString &message);
+    void buildCards(CardLayout::Tab tab, const std::vector<Ticket> &batch, bool replace);
+    void noteSkipped(const Ticket &ticket);
+    void removeCard(CardLayout::Tab tab, int number);
+    void showSending(CardLayout::Tab tab, int number, bool sending);
     void closeGapAfter(CardList &list, size_t position, QPoint removed, CardLayout::Tab tab);
-    bool changeStatus(CardList &list, CardArea *area, CardLayout::Tab tab, int number);
 
     QString m_namn = QStringLiteral("Alla");
     int m_rader = 3;
@@ -180,5 +191,11 @@ private:
     bool m_horizontal = false;
     Qt::WindowStates m_stateAtLastResize = Qt::WindowNoState;
     QSet<QString> m_skipped; // tickets already noted in the log as not shown
-    QSet<int> m_unshown; // open tickets whose picture could not be shown: not read again
+    TicketModel m_model;
+    bool m_cycleRunning = false;
+    bool m_cycleFailed = false; // a build of the current cycle failed
+    QString m_cycleError; // the failure the status line and the log show, until a cycle succeeds
+    QList<int> m_pressedDone; // presses waiting for ti_ReArrange, in order
+    QList<int> m_pressedOpen; // and for ti_ReArrangeReady
+    bool m_settingsOpening = false;
 };

@@ -3,9 +3,12 @@
 #include "controls/Panel.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
+#include "db/SqlWork.h"
 #include "pos/ErrorReport.h"
 #include "preview/BildPreview.h"
 #include "settings/Installningar.h"
+
+#include <utility>
 
 using CardLayout::Tab;
 namespace S = TicketStatements;
@@ -27,8 +30,10 @@ int pressedNumber(QObject *sender)
 
 void TF_Mainform::PanneDblClick(QObject *sender)
 {
-    // The card and the pressed button go only after the press has been handled completely.
+    // The press is tied to its ticket now; the card goes only once the table holds the change.
+    // Every press is kept, in order: none takes the place of another.
     if (const int number = pressedNumber(sender)) {
+        m_pressedDone.append(number);
         setTag(&ti_ReArrange, number);
         ti_ReArrange.start();
     }
@@ -37,6 +42,7 @@ void TF_Mainform::PanneDblClick(QObject *sender)
 void TF_Mainform::PanneDblClickReady(QObject *sender)
 {
     if (const int number = pressedNumber(sender)) {
+        m_pressedOpen.append(number);
         setTag(&ti_ReArrangeReady, number);
         ti_ReArrangeReady.start();
     }
@@ -44,20 +50,16 @@ void TF_Mainform::PanneDblClickReady(QObject *sender)
 
 void TF_Mainform::ti_ReArrangeTimer()
 {
-    // An action never runs inside a build or a cycle that waits for the database: the timer
-    // stays armed and tries again.
-    if (TDatabase::callWaiting())
-        return;
     ti_ReArrange.stop();
-    ErrorReport::guarded([this] { SetBongDone(tagOf(&ti_ReArrange)); });
+    for (const int number : std::exchange(m_pressedDone, {}))
+        SetBongDone(number);
 }
 
 void TF_Mainform::ti_ReArrangeReadyTimer()
 {
-    if (TDatabase::callWaiting())
-        return;
     ti_ReArrangeReady.stop();
-    ErrorReport::guarded([this] { SetBongOpen(tagOf(&ti_ReArrangeReady)); });
+    for (const int number : std::exchange(m_pressedOpen, {}))
+        SetBongOpen(number);
 }
 
 void TF_Mainform::closeGapAfter(CardList &list, size_t position, QPoint removed, Tab tab)
@@ -92,51 +94,31 @@ void TF_Mainform::closeGapAfter(CardList &list, size_t position, QPoint removed,
         layoutState.mainSlots = cell.x() * std::max(1, s.rader) + cell.y() - 1;
 }
 
-bool TF_Mainform::changeStatus(CardList &list, CardArea *area, Tab tab, int number)
+void TF_Mainform::removeCard(Tab tab, int number)
 {
-    area->hide();
+    CardList &list = tab == Tab::Main ? MainList : ReadyList;
+    CardArea *area = tab == Tab::Main ? sb_Main : sb_Ready;
     const int found = FindCard(list, number);
-    if (found < 0) {
-        area->show();
-        return false;
-    }
+    if (found < 0)
+        return;
     const auto position = static_cast<size_t>(found);
-    TBoxInfo &record = *list[position];
-    // The card goes only once the table holds the new status: when the update fails the card
-    // stays on the board as it was, and the cook can press again.
-    try {
-        TQuery &q = link.qu_Update;
-        q.close();
-        q.clearSql();
-        q.setLines(tab == Tab::Main ? S::markDone(record.Seconds, record.Id)
-                                    : S::reopen(record.Seconds, record.Id));
-        q.execSql();
-    } catch (const TavlixError &) {
-        area->show();
-        throw;
-    }
-    const QPoint removed(record.Left, record.Top);
+    const QPoint removed(list[position]->Left, list[position]->Top);
     discardCard(list, position);
     closeGapAfter(list, position, removed, tab);
-    area->show();
     area->updateExtent();
-    return true;
+    emit cardsChanged();
 }
 
 void TF_Mainform::SetBongDone(int number)
 {
-    const int found = FindCard(MainList, number);
-    const QString id = found < 0 ? QString() : MainList[size_t(found)]->Id;
-    const int seconds = found < 0 ? 0 : MainList[size_t(found)]->Seconds;
-    if (changeStatus(MainList, sb_Main, Tab::Main, number))
-        emit bongDone(number, id, seconds);
+    m_model.markDone(number);
 }
 
 void TF_Mainform::SetBongOpen(int number)
 {
-    // The tab "Pågående" is built anew, so the ticket takes its place in number order.
-    if (changeStatus(ReadyList, sb_Ready, Tab::Ready, number))
-        ReloadBongs();
+    // Once the table holds it, the tab "Pågående" is built anew, so the ticket takes its place in
+    // number order.
+    m_model.reopen(number);
 }
 
 namespace {
@@ -186,18 +168,40 @@ void TF_Mainform::PageControl1Change(int index)
 
 void TF_Mainform::bu_InstallningarClick()
 {
-    TF_Installningar window(this);
-    TQuery &q = link.qu_Slask2;
-    q.close();
-    q.clearSql();
-    q.setLines(S::deviceNames());
-    q.open();
-    QStringList names {QStringLiteral("Alla")};
-    for (; !q.eof(); q.next())
-        names.append(q.fieldAsString(QStringLiteral("Namn")));
-    q.close();
-    window.setDeviceNames(names);
-    window.screenChange = [this] {
+    if (m_settingsOpening || findChild<TF_Installningar *>())
+        return; // one settings window at a time
+    m_settingsOpening = true;
+    auto names = std::make_shared<QStringList>(QStringList {QStringLiteral("Alla")});
+    TDatabase &db = link.database();
+    const QString sql = db.sqlText(S::deviceNames());
+    db.noteStatement(sql);
+    db.submit(
+        [names, sql, timeout = db.driverTimeoutSeconds()](DatabaseThread &t) {
+            if (!t.database().isOpen())
+                throw TavlixError(QStringLiteral("Ingen kontakt med databasen"));
+            const SqlWork::Rows rows = SqlWork::select(t, sql, timeout);
+            for (size_t i = 0; i < rows.rows.size(); ++i)
+                names->append(rows.text(i, QStringLiteral("Namn")));
+        },
+        this,
+        [this, names](std::exception_ptr error) {
+            m_settingsOpening = false;
+            if (error) {
+                ErrorReport::guarded([error] { std::rethrow_exception(error); });
+                return;
+            }
+            openSettings(*names);
+        });
+}
+
+void TF_Mainform::openSettings(const QStringList &deviceNames)
+{
+    // Modal for the cook, but nothing waits for it: the board goes on following the table.
+    auto *window = new TF_Installningar(this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->setDeviceNames(deviceNames);
+    window->screenChange = [this] {
         if (!isMaximized())
             return false;
         // A frame and the normal size, so that the operator can drag the board to another
@@ -207,5 +211,5 @@ void TF_Mainform::bu_InstallningarClick()
         screenChangeFlag = true;
         return true;
     };
-    window.exec();
+    window->show();
 }

@@ -1,206 +1,181 @@
 #include "CardArea.h"
 #include "ErrorLog.h"
 #include "Mainform.h"
-#include "TicketPicture.h"
 #include "controls/Panel.h"
+#include "controls/XiButton.h"
 #include "pos/ErrorReport.h"
-
-#include <algorithm>
 
 using CardLayout::Cursor;
 using CardLayout::Tab;
-namespace S = TicketStatements;
 
-namespace {
-
-int count(TQuery &q, const QStringList &statement)
+void TF_Mainform::connectModel()
 {
-    q.close();
-    q.clearSql();
-    q.setLines(statement);
-    q.open();
-    const int antal = q.fieldAsInteger(QStringLiteral("Antal"));
-    q.close();
-    return antal;
+    m_model.setDevice(m_namn);
+    connect(&m_model, &TicketModel::replaced, this,
+            [this](Tab tab, const std::vector<Ticket> &batch) { buildCards(tab, batch, true); });
+    connect(&m_model, &TicketModel::appended, this,
+            [this](Tab tab, const std::vector<Ticket> &batch) { buildCards(tab, batch, false); });
+    connect(&m_model, &TicketModel::removed, this,
+            [this](Tab tab, int, int number) { removeCard(tab, number); });
+    connect(&m_model, &TicketModel::sendingChanged, this, &TF_Mainform::showSending);
+    connect(&m_model, &TicketModel::ticked, this, &TF_Mainform::PanneKlockaTimer);
+    connect(&m_model, &TicketModel::markedDone, this, &TF_Mainform::bongDone);
+    connect(&m_model, &TicketModel::buildFailed, this, &TF_Mainform::cycleFailed);
+    connect(&m_model, &TicketModel::actionFailed, this, [](const QString &message) {
+        // What a cook did: the general report, one box at a time.
+        ErrorReport::showError(QStringLiteral("Bongen kunde inte ändras: ") + message);
+    });
 }
 
-void select(TQuery &q, const QStringList &statement)
+bool TF_Mainform::idle() const
 {
-    q.close();
-    q.clearSql();
-    q.setLines(statement);
-    q.open();
+    return !m_cycleRunning && !m_model.busy() && !m_model.sending() && !link.connecting()
+        && !const_cast<DatabaseLink &>(link).database().busy() && !ti_ReArrange.isActive()
+        && !ti_ReArrangeReady.isActive() && !m_settingsOpening;
 }
-
-} // namespace
 
 void TF_Mainform::ti_UpdateBongsTimer()
 {
-    // Never a cycle inside another database call: the timer stays armed for the next period.
-    if (TDatabase::callWaiting())
+    if (m_cycleRunning)
         return;
     ti_UpdateBongs.stop();
+    m_cycleRunning = true;
+    m_cycleFailed = false;
     emit refreshStarted();
-    const bool done = ErrorReport::guarded([this] {
-        link.CheckConnection();
-        if (link.isEnding())
-            return;
+    link.CheckConnection([this](bool goOn) {
+        if (!goOn)
+            return endCycle(false);
+        const Then then = [this] {
+            endCycle(true);
+        };
         if (m_repaint)
-            ReloadBongs();
-        else if (LastId == 0)
-            LoadBongs();
-        else if (LoadNewBongs())
-            LoadLateBongs();
+            ReloadBongs(then);
+        else if (m_model.lastId() == 0)
+            LoadBongs(then);
+        else
+            LoadNewBongs(then);
     });
-    // A connect sequence that failed on its own leaves the board without database work.
-    if (done && !link.isEnding())
+}
+
+void TF_Mainform::endCycle(bool restart)
+{
+    m_cycleRunning = false;
+    // The next cycle begins a full interval after this one; a connect sequence that failed on
+    // its own leaves the board without database work.
+    if (restart && !link.isEnding() && !link.connecting())
         ti_UpdateBongs.start();
+    if (restart && !m_cycleFailed && !m_cycleError.isEmpty()) {
+        m_cycleError.clear();
+        pa_Status->setCaption(QStringLiteral("Databas kontakt OK"));
+    }
     emit refreshEnded();
 }
 
-void TF_Mainform::buildRows(TQuery &q, Cursor &cursor, Rows rows)
+void TF_Mainform::cycleFailed(const QString &message)
 {
-    const bool open = rows != Rows::Done;
-    for (; !q.eof(); q.next()) {
-        const TicketRow row = readTicketRow(q, open);
-        if (rows == Rows::Open)
-            LastId = row.number;
-        const TicketPicture::Result picture = TicketPicture::load(row.bong);
-        if (picture.problem != TicketPicture::Problem::None) {
+    // The cards stay as they are and the next cycle tries again; nobody has to press anything.
+    const bool lost = !link.database().isOpen() || message.contains(QStringLiteral("svarade inte"));
+    pa_Status->setCaption(lost ? QStringLiteral("Ej kontakt med databasen")
+                               : QStringLiteral("Fel vid läsning av bongar"));
+    if (message != m_cycleError) {
+        try {
+            LogError(message);
+        } catch (const TavlixError &) {
+            // A log that cannot be written must not stop the board.
+        }
+    }
+    m_cycleError = message;
+    m_cycleFailed = true;
+}
+
+void TF_Mainform::LoadBongs(Then then)
+{
+    m_model.loadOpen(std::move(then));
+}
+
+void TF_Mainform::ReloadBongs(Then then)
+{
+    m_model.loadOpen(std::move(then));
+}
+
+void TF_Mainform::LoadNewBongs(Then then)
+{
+    m_model.loadNew(std::move(then));
+}
+
+void TF_Mainform::LoadReadyBongs(Then then)
+{
+    m_model.loadDone(std::move(then));
+}
+
+void TF_Mainform::buildCards(Tab tab, const std::vector<Ticket> &batch, bool replace)
+{
+    // One step: no paint, tick or press runs between the old cards going and the new standing.
+    const bool main = tab == Tab::Main;
+    CardArea *area = main ? sb_Main : sb_Ready;
+    CardLayout::Grid &grid = main ? MainGrid : ReadyGrid;
+    if (replace) {
+        if (main) {
+            discardMainCards();
+            layoutState = CardLayout::MainState {};
+        } else {
+            discardReadyCards();
+        }
+        grid.clear();
+        if (!batch.empty())
+            area->hide();
+    }
+    Cursor cursor(tab, layoutSettings(), area->width(), area->cardsHeight(), grid,
+                  main ? &layoutState : nullptr);
+    if (replace) {
+        cursor.startFull();
+    } else {
+        cursor.startIncremental();
+        area->setHorzPosition(0);
+    }
+    for (const Ticket &ticket : batch) {
+        if (ticket.problem != TicketPicture::Problem::None) {
             cursor.skip(); // the ticket keeps its slot
-            noteSkipped(row);
-            if (open)
-                m_unshown.insert(row.number);
+            noteSkipped(ticket);
             continue;
         }
         // The layout compares the picture's height as the card shows it with the row height.
         const CardLayout::Placement p =
-            cursor.place(shownPictureHeight(pa_Mall->width(), picture.image.size()));
-        BuildCard(p.left, p.top, p.height, p.row, p.col, row, picture.image, picture.decodedFormat);
+            cursor.place(shownPictureHeight(pa_Mall->width(), ticket.picture.size()));
+        BuildCard(p.left, p.top, p.height, p.row, p.col, tab, ticket);
+        if (ticket.sending)
+            showSending(tab, ticket.number, true);
     }
-    q.close();
+    if (replace) {
+        area->show();
+        area->updateExtent();
+    }
+    emit cardsChanged();
 }
 
-void TF_Mainform::noteSkipped(const TicketRow &row)
+void TF_Mainform::noteSkipped(const Ticket &ticket)
 {
     // Whoever looks after the installation learns that an order was not shown, once a run.
-    if (m_skipped.contains(row.id))
+    if (m_skipped.contains(ticket.id))
         return;
-    m_skipped.insert(row.id);
+    m_skipped.insert(ticket.id);
     try {
-        LogError(
-            QStringLiteral("Bong %1 kunde inte visas: bilden saknas eller är skadad").arg(row.id));
+        LogError(QStringLiteral("Bong %1 kunde inte visas: bilden saknas eller är skadad")
+                     .arg(ticket.id));
     } catch (const TavlixError &) {
         // A log that cannot be written must not stop the build.
     }
 }
 
-void TF_Mainform::LoadBongs()
+void TF_Mainform::showSending(Tab tab, int number, bool sending)
 {
-    layoutState.mainSlots = 0;
-    if (m_horizontal) {
-        layoutState.nextRow = 1;
-        layoutState.nextCol = 0;
-    }
-    TQuery &q = link.qu_Slask;
-    try {
-        if (count(q, S::countOpen(m_namn)) > 0) {
-            sb_Main->hide();
-            select(q, S::selectOpen(m_namn));
-            Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(),
-                          MainGrid, &layoutState);
-            cursor.startFull();
-            buildRows(q, cursor, Rows::Open);
-        }
-    } catch (const TavlixError &e) {
-        sb_Main->show(); // not left blank behind the report
-        ErrorReport::showError(e.message());
-    }
-    sb_Main->show();
-    sb_Main->updateExtent();
-}
-
-bool TF_Mainform::LoadNewBongs()
-{
-    bool succeeded = true;
-    try {
-        if (count(link.qu_Slask, S::countNewOpen(m_namn, LastId)) > 0)
-            buildNewRows(S::selectNewOpen(m_namn, LastId), Rows::Open);
-    } catch (const TavlixError &e) {
-        succeeded = false;
-        ErrorReport::showError(e.message());
-    }
-    sb_Main->repaint();
-    return succeeded;
-}
-
-void TF_Mainform::buildNewRows(const QStringList &statement, Rows rows)
-{
-    Cursor cursor(Tab::Main, layoutSettings(), sb_Main->width(), sb_Main->cardsHeight(), MainGrid,
-                  &layoutState);
-    cursor.startIncremental();
-    // The area is not hidden here: showing it again would walk every card on the tab, and the
-    // new cards appear together anyway, in the one repaint after this handler.
-    sb_Main->setHorzPosition(0);
-    select(link.qu_Slask, statement);
-    buildRows(link.qu_Slask, cursor, rows);
-}
-
-void TF_Mainform::LoadLateBongs()
-{
-    TQuery &q = link.qu_Slask;
-    try {
-        // Only numbers, and only of tickets the board does not know: with nothing missing the
-        // cycle reads no row at all.
-        QSet<int> known = m_unshown;
-        for (const auto &record : MainList)
-            known.insert(record->Number);
-        QList<int> sorted(known.begin(), known.end());
-        std::sort(sorted.begin(), sorted.end());
-        select(q, S::selectOpenNumbers(m_namn, LastId, sorted));
-        QList<int> missing;
-        for (; !q.eof(); q.next()) {
-            const int number = q.fieldAsInteger(QStringLiteral("ID"));
-            if (!known.contains(number))
-                missing.append(number);
-        }
-        q.close();
-        if (missing.isEmpty())
-            return;
-        buildNewRows(S::selectOpenAmong(m_namn, missing), Rows::Late);
-    } catch (const TavlixError &e) {
-        ErrorReport::showError(e.message());
-    }
-    sb_Main->repaint();
-}
-
-void TF_Mainform::ReloadBongs()
-{
-    discardMainCards();
-    layoutState.mainSlots = 0;
-    layoutState.nextRow = 1;
-    MainGrid.clear();
-    LoadBongs();
-}
-
-void TF_Mainform::LoadReadyBongs()
-{
-    discardReadyCards();
-    ReadyGrid.clear();
-    TQuery &q = link.qu_Slask;
-    try {
-        if (count(q, S::countDone(m_namn)) > 0) {
-            sb_Ready->hide();
-            select(q, S::selectDone(m_namn));
-            Cursor cursor(Tab::Ready, layoutSettings(), sb_Ready->width(), sb_Ready->cardsHeight(),
-                          ReadyGrid, nullptr);
-            cursor.startFull();
-            buildRows(q, cursor, Rows::Done);
-        }
-    } catch (const TavlixError &e) {
-        sb_Ready->show(); // not left blank behind the report
-        ErrorReport::showError(e.message());
-    }
-    sb_Ready->show();
-    sb_Ready->updateExtent();
+    const CardList &list = tab == Tab::Main ? MainList : ReadyList;
+    const int found = FindCard(list, number);
+    if (found < 0)
+        return;
+    const TBoxInfo &record = *list[size_t(found)];
+    // The card stays where it is until the table holds the change.
+    record.FootPanel->setCaption(sending ? QStringLiteral("Skickar…") : QString());
+    if (auto *button = record.FootPanel->findChild<TXiButton *>())
+        button->setEnabled(!sending);
 }

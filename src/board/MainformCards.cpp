@@ -6,7 +6,6 @@
 #include "controls/XiButton.h"
 #include "pos/ErrorReport.h"
 #include "pos/TextUtils.h"
-#include "pos/TimeUtils.h"
 
 int cardImageScale(int cardWidth, int pictureWidth)
 {
@@ -27,11 +26,10 @@ QColor TF_Mainform::AgeColor(int age) const
 }
 
 TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col,
-                                 const TicketRow &ticket, const QImage &bitmap,
-                                 QImage::Format decodedFormat)
+                                 CardLayout::Tab tab, const Ticket &ticket)
 {
-    const bool open = ticket.status == 0;
-    const int number = ticket.id.toInt();
+    const bool open = tab == CardLayout::Tab::Main;
+    const int number = ticket.number;
     CardArea *area = open ? sb_Main : sb_Ready;
     const int width = pa_Mall->width();
     const int footHeight = pa_FotMall->height();
@@ -67,7 +65,7 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     box->setImageFitToWindow(false);
     box->setImageKeepPosition(false);
     TPicture picture; // the card's own copy, compact: a day of done tickets must fit in memory
-    picture.setCompactImage(bitmap, decodedFormat);
+    picture.setCompactImage(ticket.picture, ticket.decodedFormat);
     box->Image()->setPicture(picture);
     box->PictureLoaded();
     box->Image()->setResample(true);
@@ -98,18 +96,7 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     record->Left = left;
     record->Id = ticket.id;
     record->Number = number;
-    if (ticket.sekunder != 0)
-        record->Seconds = ticket.sekunder;
-    else if (ticket.skapad.isValid())
-        record->Seconds = ElapsedSeconds(QDateTime::currentDateTime(), ticket.skapad);
-    if (open) {
-        record->Timer = new QTimer(this);
-        record->Timer->setInterval(1000);
-        setTag(record->Timer, number);
-        QTimer *timer = record->Timer;
-        connect(timer, &QTimer::timeout, this, [this, timer] { PanneKlockaTimer(timer); });
-        timer->start();
-    }
+    record->Seconds = ticket.seconds;
 
     const QColor color = AgeColor(record->Seconds);
     foot->setColor(color);
@@ -135,12 +122,7 @@ int TF_Mainform::FindCard(const CardList &list, int number)
 
 void TF_Mainform::discardCard(CardList &list, size_t position)
 {
-    TBoxInfo &record = *list[position];
-    if (record.Timer) {
-        record.Timer->stop();
-        delete record.Timer;
-    }
-    delete record.Panel;
+    delete list[position]->Panel;
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(position));
 }
 
@@ -156,14 +138,20 @@ void TF_Mainform::discardReadyCards()
         discardCard(ReadyList, ReadyList.size() - 1);
 }
 
-void TF_Mainform::PanneKlockaTimer(QTimer *timer)
+void TF_Mainform::PanneKlockaTimer()
 {
-    const int position = FindCard(MainList, tagOf(timer));
-    if (position < 0)
-        return;
-    TBoxInfo &record = *MainList[static_cast<size_t>(position)];
-    ++record.Seconds;
-    // The clock counts ticks, not wall time; the clock panel keeps its build colour.
-    record.ClockPanel->setCaption(ClockText(record.Seconds).left(5));
-    record.FootPanel->setColor(AgeColor(record.Seconds));
+    // The model's one clock has aged every open ticket; the cards are in the model's order.
+    const std::vector<Ticket> &open = m_model.tickets(CardLayout::Tab::Main);
+    for (size_t i = 0; i < MainList.size(); ++i) {
+        TBoxInfo &record = *MainList[i];
+        const int found = i < open.size() && open[i].number == record.Number
+            ? int(i)
+            : m_model.find(CardLayout::Tab::Main, record.Number);
+        if (found < 0)
+            continue;
+        record.Seconds = open[size_t(found)].seconds;
+        // The clock panel keeps its build colour.
+        record.ClockPanel->setCaption(ClockText(record.Seconds).left(5));
+        record.FootPanel->setColor(AgeColor(record.Seconds));
+    }
 }

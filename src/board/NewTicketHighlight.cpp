@@ -2,7 +2,6 @@
 
 #include "CardArea.h"
 #include "CardFrame.h"
-#include "CardWatch.h"
 #include "Mainform.h"
 #include "controls/Panel.h"
 
@@ -32,9 +31,7 @@ NewTicketHighlight::NewTicketHighlight(TF_Mainform &board, bool flash, bool soun
     connect(&board, &TF_Mainform::refreshStarted, this, &NewTicketHighlight::cycleStarted);
     connect(&board, &TF_Mainform::refreshEnded, this, &NewTicketHighlight::cycleEnded);
     // A rebuild outside the cycle (a ticket brought back) makes the cards anew.
-    auto *watch = new CardWatch(this);
-    watch->watch(board.sb_Main->canvas());
-    connect(watch, &CardWatch::changed, this, &NewTicketHighlight::reattach);
+    connect(&board, &TF_Mainform::cardsChanged, this, &NewTicketHighlight::reattach);
 }
 
 CardFrame *NewTicketHighlight::frameOf(int number) const
@@ -46,19 +43,19 @@ CardFrame *NewTicketHighlight::frameOf(int number) const
 void NewTicketHighlight::cycleStarted()
 {
     m_before.clear();
-    for (const auto &record : m_board.MainList)
-        m_before.insert(record->Number);
+    for (const Ticket &ticket : m_board.model().tickets(CardLayout::Tab::Main))
+        m_before.insert(ticket.number);
 }
 
 void NewTicketHighlight::cycleEnded()
 {
     bool added = false;
-    for (const auto &record : m_board.MainList) {
-        if (m_before.contains(record->Number))
+    for (const Ticket &ticket : m_board.model().tickets(CardLayout::Tab::Main)) {
+        if (m_before.contains(ticket.number))
             continue;
         added = true;
         if (m_flash)
-            m_lit.insert(record->Number, {m_clock.elapsed() + m_durationMs, {}});
+            m_lit.insert(ticket.number, {m_clock.elapsed() + m_durationMs, {}});
     }
     m_before.clear();
     if (added && m_sound && sound)

@@ -1,7 +1,6 @@
 #include "ServiceSummary.h"
 
 #include "CardArea.h"
-#include "CardWatch.h"
 #include "Mainform.h"
 #include "controls/Panel.h"
 #include "pos/TextUtils.h"
@@ -26,12 +25,8 @@ ServiceSummary::ServiceSummary(TF_Mainform &board)
     setFont(board.font());
     fit();
     board.pa_Top->installEventFilter(this);
-    m_clock.setInterval(1000);
-    connect(&m_clock, &QTimer::timeout, this, &ServiceSummary::refresh);
-    m_clock.start();
-    auto *watch = new CardWatch(this);
-    watch->watch(board.sb_Main->canvas());
-    connect(watch, &CardWatch::changed, this, &ServiceSummary::refresh);
+    connect(&board.model(), &TicketModel::ticked, this, &ServiceSummary::refresh);
+    connect(&board, &TF_Mainform::cardsChanged, this, &ServiceSummary::refresh);
     refresh();
     show();
 }
@@ -43,12 +38,13 @@ QString ServiceSummary::text() const
 
 void ServiceSummary::refresh()
 {
+    const std::vector<Ticket> &open = m_board.model().tickets(CardLayout::Tab::Main);
     int oldest = 0;
-    for (const auto &record : m_board.MainList)
-        oldest = std::max(oldest, record->Seconds);
-    const QString count = QStringLiteral("Pågående: %1").arg(m_board.MainList.size());
-    const QString wait = m_board.MainList.empty() ? QString() : ClockText(oldest).left(5);
-    const QColor color = m_board.MainList.empty() ? QColor() : m_board.AgeColor(oldest);
+    for (const Ticket &ticket : open)
+        oldest = std::max(oldest, ticket.seconds);
+    const QString count = QStringLiteral("Pågående: %1").arg(open.size());
+    const QString wait = open.empty() ? QString() : ClockText(oldest).left(5);
+    const QColor color = open.empty() ? QColor() : m_board.AgeColor(oldest);
     if (count == m_count && wait == m_oldest && color == m_color)
         return;
     m_count = count;

@@ -8,7 +8,7 @@ class TF_Mainform;
 
 // The left part of the top bar: how many tickets are open on this board and how long the oldest
 // has waited, in the board's font, white on black with the wait in its age colour. It reads the
-// cards' own clocks every second and when cards come or go, never the database.
+// tickets' ages at each tick of the board's clock and when cards come or go, never the database.
 class ServiceSummary : public QWidget
 {
     Q_OBJECT
@@ -31,7 +31,6 @@ private:
     void fit();
 
     TF_Mainform &m_board;
-    QTimer m_clock;
     QString m_count;
     QString m_oldest;
     QColor m_color;

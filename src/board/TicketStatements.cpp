@@ -1,6 +1,7 @@
 #include "TicketStatements.h"
 
 #include "db/Query.h"
+#include "db/SqlWork.h"
 
 namespace {
 
@@ -126,15 +127,30 @@ QStringList addBongChanged()
 
 } // namespace TicketStatements
 
-TicketRow readTicketRow(const TQuery &query, bool withNumber)
+namespace {
+
+// field(name) gives the value of the current row's column.
+template<typename Field> TicketRow readRow(Field field, bool withNumber)
 {
     TicketRow row;
-    row.id = query.fieldAsString(QStringLiteral("id"));
-    row.status = query.fieldAsInteger(QStringLiteral("Status"));
-    row.sekunder = query.fieldAsInteger(QStringLiteral("Sekunder"));
-    row.skapad = query.fieldAsDateTime(QStringLiteral("Skapad"));
+    row.id = SqlWork::toText(field(QStringLiteral("id")));
+    row.status = SqlWork::toInteger(field(QStringLiteral("Status")));
+    row.sekunder = SqlWork::toInteger(field(QStringLiteral("Sekunder")));
+    row.skapad = SqlWork::toDateTime(field(QStringLiteral("Skapad")));
     if (withNumber)
-        row.number = query.fieldAsInteger(QStringLiteral("ID"));
-    row.bong = query.fieldAsBytes(QStringLiteral("Bong"));
+        row.number = SqlWork::toInteger(field(QStringLiteral("ID")));
+    row.bong = SqlWork::toBytes(field(QStringLiteral("Bong")));
     return row;
+}
+
+} // namespace
+
+TicketRow readTicketRow(const TQuery &query, bool withNumber)
+{
+    return readRow([&query](const QString &name) { return query.field(name); }, withNumber);
+}
+
+TicketRow readTicketRow(const SqlWork::Rows &rows, size_t row, bool withNumber)
+{
+    return readRow([&](const QString &name) { return rows.field(row, name); }, withNumber);
 }

@@ -5,6 +5,9 @@
 #include <QStringList>
 
 class TQuery;
+namespace SqlWork {
+struct Rows;
+}
 
 // Every statement the board sends for its tickets, as lines of text. namn is the output device;
 // "Alla" (exactly) means all devices and adds no device line.
@@ -51,3 +54,4 @@ struct TicketRow
 
 // Reads the current row; withNumber also reads the ID as integer (open-ticket builds).
 TicketRow readTicketRow(const TQuery &query, bool withNumber);
+TicketRow readTicketRow(const SqlWork::Rows &rows, size_t row, bool withNumber);

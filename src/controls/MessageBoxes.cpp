@@ -3,13 +3,42 @@
 #include "pos/ErrorReport.h"
 
 #include <QMessageBox>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The one box on the screen. A box is modal to the cook but waits for nothing: the board behind
+// it goes on following the table.
+QPointer<QMessageBox> &openBox()
+{
+    static QPointer<QMessageBox> box;
+    return box;
+}
+
+} // namespace
 
 void installMessageBoxes()
 {
-    ErrorReport::setSink([](ErrorReport::Kind kind, const QString &title, const QString &text) {
-        QMessageBox box(kind == ErrorReport::Kind::Error ? QMessageBox::Critical
-                                                         : QMessageBox::Warning,
-                        title, text, QMessageBox::Ok);
-        box.exec();
+    ErrorReport::setBoxSink([](ErrorReport::Kind kind, const QString &title, const QString &text,
+                               std::function<void()> closed) {
+        QPointer<QMessageBox> &box = openBox();
+        // A warning that ends the board replaces what is shown; another error adds no box.
+        if (box && kind == ErrorReport::Kind::Error && !closed) {
+            box->setText(text);
+            return;
+        }
+        if (box)
+            box->close();
+        box = new QMessageBox(kind == ErrorReport::Kind::Error ? QMessageBox::Critical
+                                                               : QMessageBox::Warning,
+                              title, text, QMessageBox::Ok);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::ApplicationModal);
+        if (closed)
+            QObject::connect(box, &QMessageBox::finished, box, [closed] { closed(); });
+        box->show();
     });
 }

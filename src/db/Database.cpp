@@ -3,8 +3,12 @@
 #include "DataSourceRepair.h"
 #include "pos/TavlixError.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QTimer>
 #include <QVariant>
 
 #include <algorithm>
@@ -56,6 +60,21 @@ QString queryDbmsName(const QSqlDatabase &db)
 
 } // namespace
 
+void TDatabase::SentStatements::note(const QString &sql)
+{
+    ++m_count;
+    std::lock_guard lock(m_mutex);
+    m_recent.append(sql);
+    if (m_recent.size() > 20)
+        m_recent.removeFirst();
+}
+
+QStringList TDatabase::SentStatements::recent() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_recent;
+}
+
 TDatabase::TDatabase() = default;
 
 TDatabase::~TDatabase()
@@ -76,14 +95,95 @@ QSqlDatabase &TDatabase::handle()
     return ensureThread().database();
 }
 
+QString TDatabase::timeoutText() const
+{
+    return QStringLiteral("Databasen svarade inte inom %1 sekunder")
+        .arg(QString::number(m_deadlineMs / 1000.0));
+}
+
+void TDatabase::throwTimeout() const
+{
+    throw TavlixError(timeoutText());
+}
+
+int TDatabase::driverTimeoutSeconds() const
+{
+    return std::max(1, m_deadlineMs * 4 / 5 / 1000);
+}
+
+void TDatabase::giveUp()
+{
+    // The thread ends by itself once its call returns; the next open starts anew.
+    m_lost = m_thread;
+    m_thread->abandon();
+    m_thread.reset();
+}
+
 void TDatabase::call(DatabaseThread::Job job)
 {
     if (ensureThread().run(std::move(job), m_deadlineMs))
         return;
-    // The thread ends by itself once its call returns; the next open starts anew.
-    m_thread.reset();
-    throw TavlixError(QStringLiteral("The database did not answer within %1 seconds")
-                          .arg(QString::number(m_deadlineMs / 1000.0)));
+    giveUp();
+    throwTimeout();
+}
+
+// One submitted call, answered once on the thread of its context.
+struct TDatabase::Pending
+{
+    QPointer<QObject> context;
+    Done done;
+    const DatabaseThread *thread = nullptr;
+    bool answered = false;
+
+    void answer(std::exception_ptr error)
+    {
+        if (answered)
+            return;
+        answered = true;
+        if (context)
+            done(error);
+    }
+};
+
+void TDatabase::submit(DatabaseThread::Job job, QObject *context, Done done)
+{
+    DatabaseThread &thread = ensureThread();
+    auto pending = std::make_shared<Pending>();
+    pending->context = context;
+    pending->done = std::move(done);
+    pending->thread = &thread;
+    std::erase_if(m_pending, [](const auto &p) { return p->answered; });
+    m_pending.push_back(pending);
+
+    thread.post([job = std::move(job), pending](DatabaseThread &t) {
+        std::exception_ptr error;
+        try {
+            job(t);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [pending, error] { pending->answer(error); },
+            Qt::QueuedConnection);
+    });
+    QTimer::singleShot(m_deadlineMs, context, [this, pending] {
+        if (pending->answered)
+            return;
+        if (m_thread.get() == pending->thread)
+            giveUp();
+        // What waited behind the lost call fails now too, not at its own deadline.
+        const auto error = std::make_exception_ptr(TavlixError(timeoutText()));
+        for (const auto &p : std::vector(m_pending)) {
+            if (p->thread == pending->thread)
+                p->answer(error);
+        }
+    });
+}
+
+bool TDatabase::busy() const
+{
+    return std::any_of(m_pending.begin(), m_pending.end(),
+                       [](const auto &p) { return !p->answered; });
 }
 
 void TDatabase::post(DatabaseThread::Job job)
@@ -91,18 +191,28 @@ void TDatabase::post(DatabaseThread::Job job)
     ensureThread().post(std::move(job));
 }
 
+QString TDatabase::sqlText(const QStringList &lines) const
+{
+    const QString text = lines.join(QStringLiteral("\r\n"));
+    // SQLite and PostgreSQL do not know SQL Server's type name VarBinary(Max); everything else
+    // goes verbatim.
+    const QString binary = binaryTypeName();
+    if (binary.isEmpty())
+        return text;
+    static const QRegularExpression varbinaryMax(
+        QStringLiteral("\\bVarBinary\\s*\\(\\s*Max\\s*\\)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return QString(text).replace(varbinaryMax, binary);
+}
+
 void TDatabase::close()
 {
     if (!isOpen())
         return;
-    try {
-        call([](DatabaseThread &t) {
-            t.queries.clear();
-            t.database().close();
-        });
-    } catch (const TavlixError &) {
-        // Given up: the connection closes on its thread when that thread ends.
-    }
+    post([](DatabaseThread &t) {
+        t.queries.clear();
+        t.database().close();
+    });
 }
 
 void TDatabase::setParams(const QString &userName, const QString &password)
@@ -116,25 +226,54 @@ void TDatabase::setAliasName(const QString &dataSourceName)
     m_alias = dataSourceName;
 }
 
-void TDatabase::open()
+DatabaseThread::Job TDatabase::openJob(std::shared_ptr<QString> dbms)
 {
     if (!handle().isValid())
         throw TavlixError(QStringLiteral("The ODBC database driver (QODBC) is not installed"));
     close();
     if (m_alias.trimmed().isEmpty())
         throw TavlixError(QStringLiteral("No data source name is set (ALIAS in krumel.ini)"));
-    auto dbms = std::make_shared<QString>();
-    call([dbms, alias = m_alias, user = userValue(m_user, m_alias),
-          password = connectionValue(m_password)](DatabaseThread &t) {
+    const QString options =
+        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
+            .arg(driverTimeoutSeconds());
+    return [dbms, options, alias = m_alias, user = userValue(m_user, m_alias),
+            password = connectionValue(m_password)](DatabaseThread &t) {
         QSqlDatabase &db = t.database();
         db.setDatabaseName(alias);
         db.setUserName(user);
         db.setPassword(password);
+        db.setConnectOptions(options);
         if (!db.open())
             throw TavlixError(driverMessage(db.lastError()));
         *dbms = queryDbmsName(db);
-    });
+    };
+}
+
+void TDatabase::open()
+{
+    auto dbms = std::make_shared<QString>();
+    call(openJob(dbms));
     m_dbms = *dbms;
+}
+
+void TDatabase::openAsync(QObject *context, Done done)
+{
+    const auto fail = [context, &done](const QString &message) {
+        QTimer::singleShot(
+            0, context, [done, message] { done(std::make_exception_ptr(TavlixError(message))); });
+    };
+    auto dbms = std::make_shared<QString>();
+    DatabaseThread::Job job;
+    try {
+        job = openJob(dbms);
+    } catch (const TavlixError &e) {
+        return fail(e.message());
+    }
+    submit(std::move(job), context, [this, dbms, done](std::exception_ptr error) {
+        if (!error)
+            m_dbms = *dbms;
+        done(error);
+    });
 }
 
 bool TDatabase::isOpen() const

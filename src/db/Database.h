@@ -4,14 +4,24 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
+#include <atomic>
+#include <exception>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
+
+class QObject;
 
 // The one connection to the point-of-sale database, an ODBC data source opened through Qt's
 // QODBC driver. No login dialog is ever shown; every failure throws TavlixError with the
-// driver's message. The connection lives on a thread of its own (DatabaseThread), so no call,
-// the connect included, keeps the caller longer than the deadline: one that has not answered by
-// then throws like a lost connection, and the next open starts on a fresh thread.
+// driver's message. The connection lives on a thread of its own (DatabaseThread). The window
+// submits its work there and is answered by a queued call, never waiting itself; tools and tests
+// may also wait (call). A call that has not answered by the deadline fails like a lost
+// connection, and the next open starts on a fresh thread. The driver is given a login and a query
+// timeout below the deadline, so that a call the server holds ends by itself before it is given up.
 class TDatabase
 {
 public:
@@ -32,6 +42,9 @@ public:
     QString password() const { return m_password; }
     void open();
     bool isOpen() const;
+    // Opens on the connection's thread; done runs on context's thread with the outcome.
+    using Done = std::function<void(std::exception_ptr error)>;
+    void openAsync(QObject *context, Done done);
 
     // The database engine's own name as the driver reports it ("SQLite", "PostgreSQL",
     // "Microsoft SQL Server").
@@ -44,32 +57,61 @@ public:
     // How long a call may take before it counts as lost; only tests shorten it.
     int deadlineMs() const { return m_deadlineMs; }
     void setDeadlineMs(int milliseconds) { m_deadlineMs = milliseconds; }
+    // The whole seconds the driver lets a statement or a login take: below the deadline.
+    int driverTimeoutSeconds() const;
     // Runs job on the connection's thread and waits for it at most the deadline (throws
-    // TavlixError, or what the job throws).
+    // TavlixError, or what the job throws). Not for the window's thread.
     void call(DatabaseThread::Job job);
+    // Queues job on the connection's thread; done runs on context's thread, exactly once, with
+    // what the job threw (null for success), or with a TavlixError once the deadline has passed.
+    // Nothing runs when context is gone by then.
+    void submit(DatabaseThread::Job job, QObject *context, Done done);
     // Queues job on the connection's thread without waiting for it.
     void post(DatabaseThread::Job job);
-    // The connection's thread, for statements to know whether theirs is still the current one.
-    const DatabaseThread *currentThread() const { return m_thread.get(); }
-    // A call of some database of the process is waiting for its answer.
-    static bool callWaiting() { return DatabaseThread::callWaiting(); }
+    // Some submitted call has not been answered yet.
+    bool busy() const;
+    // A call given up on is still running on its thread.
+    bool lostCallRunning() const { return !m_lost.expired(); }
+    // The text sent for a statement's lines, in this engine's words for SQL Server's.
+    QString sqlText(const QStringList &lines) const;
 
     // The connection itself, for tools and tests that run statements of their own while no
     // call of this object runs.
     QSqlDatabase &handle();
 
     // Statements sent on this connection since it was created (for benchmarks and tests).
-    int statementsSent() const { return m_statements; }
-    void countStatement() { ++m_statements; }
+    // The record is shared with the jobs that send statements on the connection's thread.
+    class SentStatements
+    {
+    public:
+        void note(const QString &sql);
+        int count() const { return m_count; }
+        QStringList recent() const; // the last few, oldest first
+    private:
+        std::atomic<int> m_count {0};
+        mutable std::mutex m_mutex;
+        QStringList m_recent;
+    };
+    int statementsSent() const { return m_statements->count(); }
+    QStringList recentStatements() const { return m_statements->recent(); }
+    void noteStatement(const QString &sql) { m_statements->note(sql); }
+    std::shared_ptr<SentStatements> sentStatements() const { return m_statements; }
 
 private:
+    struct Pending;
     DatabaseThread &ensureThread();
+    DatabaseThread::Job openJob(std::shared_ptr<QString> dbms);
+    void giveUp();
+    [[noreturn]] void throwTimeout() const;
+    QString timeoutText() const;
 
     std::shared_ptr<DatabaseThread> m_thread;
+    std::weak_ptr<DatabaseThread> m_lost; // given up on, until its call returns
+    std::vector<std::shared_ptr<Pending>> m_pending;
     int m_deadlineMs = defaultDeadlineMs;
     QString m_alias;
     QString m_user;
     QString m_password;
     QString m_dbms;
-    int m_statements = 0;
+    std::shared_ptr<SentStatements> m_statements = std::make_shared<SentStatements>();
 };

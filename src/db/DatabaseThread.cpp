@@ -1,48 +1,16 @@
 #include "DatabaseThread.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QThread>
-#include <QTimer>
 #include <QUuid>
 
-#include <atomic>
 #include <chrono>
-
-namespace {
-
-std::atomic<int> waitingCalls {0};
-
-// Most calls answer within a few milliseconds; only a slower one lets the window run meanwhile.
-constexpr auto quickAnswer = std::chrono::milliseconds(5);
-
-struct WaitingCall
-{
-    WaitingCall() { ++waitingCalls; }
-    ~WaitingCall() { --waitingCalls; }
-};
-
-bool onEventThread()
-{
-    const QCoreApplication *app = QCoreApplication::instance();
-    return app && QThread::currentThread() == app->thread();
-}
-
-} // namespace
 
 struct DatabaseThread::Call
 {
     Job job;
     std::exception_ptr error;
     bool done = false;
-    QEventLoop *waiter = nullptr; // quit when the call is done
 };
-
-bool DatabaseThread::callWaiting()
-{
-    return waitingCalls.load() > 0;
-}
 
 std::shared_ptr<DatabaseThread> DatabaseThread::start()
 {
@@ -84,8 +52,6 @@ void DatabaseThread::loop()
         }
         std::lock_guard lock(m_mutex);
         call->done = true;
-        if (call->waiter)
-            QMetaObject::invokeMethod(call->waiter, &QEventLoop::quit, Qt::QueuedConnection);
         m_answered.notify_all();
     }
     queries.clear();
@@ -115,47 +81,13 @@ void DatabaseThread::post(Job job)
 
 bool DatabaseThread::run(Job job, int deadlineMs)
 {
-    const WaitingCall waiting;
-    const QDeadlineTimer deadline(deadlineMs);
     const std::shared_ptr<Call> call = enqueue(std::move(job));
-    const auto answered = [&call] {
-        return call->done;
-    };
-    {
-        std::unique_lock lock(m_mutex);
-        m_answered.wait_for(
-            lock,
-            std::min<std::chrono::nanoseconds>(quickAnswer, deadline.remainingTimeAsDuration()),
-            answered);
-    }
-    // The window's timers and painting go on while the call takes its time; the user's input
-    // waits until it is done.
-    while (onEventThread() && !deadline.hasExpired()) {
-        QEventLoop loop;
-        {
-            std::lock_guard lock(m_mutex);
-            if (call->done)
-                break;
-            call->waiter = &loop;
-        }
-        QTimer expiry;
-        expiry.setSingleShot(true);
-        QObject::connect(&expiry, &QTimer::timeout, &loop, &QEventLoop::quit);
-        expiry.start(std::max<qint64>(1, deadline.remainingTime()));
-        const int exitCode = loop.exec(QEventLoop::ExcludeUserInputEvents);
-        std::lock_guard lock(m_mutex);
-        call->waiter = nullptr;
-        if (exitCode != 0)
-            break; // the application is ending: no nested loop runs any more
-    }
-    {
-        std::unique_lock lock(m_mutex);
-        m_answered.wait_for(lock, deadline.remainingTimeAsDuration(), answered);
-        if (!call->done) {
-            m_abandoned = true;
-            m_wake.notify_all();
-            return false;
-        }
+    std::unique_lock lock(m_mutex);
+    if (!m_answered.wait_for(lock, std::chrono::milliseconds(deadlineMs),
+                             [&call] { return call->done; })) {
+        m_abandoned = true;
+        m_wake.notify_all();
+        return false;
     }
     if (call->error)
         std::rethrow_exception(call->error);

@@ -11,13 +11,11 @@
 #include <memory>
 #include <mutex>
 
-class QEventLoop;
-
 // The thread one database connection lives on. Every driver call runs there, so a call that
-// hangs on a dead network blocks only this thread: the caller waits for the answer while the
-// window goes on handling its timers and painting (not the user's input), and gives up once the
-// deadline has passed. A thread given up on ends by itself when its call returns, and closes and
-// removes its connection there.
+// hangs on a dead network blocks only this thread. The window posts its work and gets the answer
+// as a queued event (TDatabase::submit); tools and tests may also wait for an answer, up to a
+// deadline. A thread given up on ends by itself when its call returns, and closes and removes its
+// connection there.
 class DatabaseThread
 {
 public:
@@ -29,8 +27,8 @@ public:
     DatabaseThread(const DatabaseThread &) = delete;
     DatabaseThread &operator=(const DatabaseThread &) = delete;
 
-    // Runs job on the thread and returns what it throws. False when no answer came within
-    // deadlineMs: the thread is then given up.
+    // Runs job on the thread, blocking the caller, and returns what it throws. False when no
+    // answer came within deadlineMs: the thread is then given up. Never for the window's thread.
     bool run(Job job, int deadlineMs);
     // Queues job without waiting for it.
     void post(Job job);
@@ -43,10 +41,6 @@ public:
     QSqlDatabase &database() { return m_db; }
     // Open statements by number; only jobs touch them.
     std::map<quint64, std::unique_ptr<QSqlQuery>> queries;
-
-    // Some thread of the process waits for an answer of its database; timer handlers that
-    // would start database work or change the cards leave it for later.
-    static bool callWaiting();
 
 private:
     struct Call;

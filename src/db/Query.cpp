@@ -1,9 +1,9 @@
 #include "Query.h"
 
 #include "Database.h"
+#include "SqlWork.h"
 #include "pos/TavlixError.h"
 
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -50,15 +50,7 @@ QString TQuery::text() const
 
 QString TQuery::sentText() const
 {
-    // SQLite and PostgreSQL do not know SQL Server's type name VarBinary(Max); everything else
-    // goes verbatim.
-    const QString binary = m_database.binaryTypeName();
-    if (binary.isEmpty())
-        return text();
-    static const QRegularExpression varbinaryMax(
-        QStringLiteral("\\bVarBinary\\s*\\(\\s*Max\\s*\\)"),
-        QRegularExpression::CaseInsensitiveOption);
-    return QString(text()).replace(varbinaryMax, binary);
+    return m_database.sqlText(m_lines);
 }
 
 namespace {
@@ -104,10 +96,11 @@ void TQuery::open()
     close();
     if (!m_database.isOpen())
         throw TavlixError(QStringLiteral("Database is not connected"));
-    m_database.countStatement();
+    const QString sql = sentText();
+    m_database.noteStatement(sql);
     const quint64 statement = newStatementNumber();
     auto out = std::make_shared<Fetched>();
-    m_database.call([statement, out, sql = sentText()](DatabaseThread &t) {
+    m_database.call([statement, out, sql](DatabaseThread &t) {
         auto query = std::make_unique<QSqlQuery>(t.database());
         query->setForwardOnly(true);
         if (!query->exec(sql))
@@ -152,8 +145,9 @@ void TQuery::execSql()
     close();
     if (!m_database.isOpen())
         throw TavlixError(QStringLiteral("Database is not connected"));
-    m_database.countStatement();
-    m_database.call([sql = sentText()](DatabaseThread &t) {
+    const QString sql = sentText();
+    m_database.noteStatement(sql);
+    m_database.call([sql](DatabaseThread &t) {
         QSqlQuery query(t.database());
         if (!query.exec(sql))
             fail(query);
@@ -164,47 +158,25 @@ QVariant TQuery::field(const QString &name) const
 {
     if (!m_active || m_eof)
         throw TavlixError(QStringLiteral("No current row for field '%1'").arg(name));
-    int index = m_columns.indexOf(name);
-    for (int i = 0; index < 0 && i < m_columns.count(); ++i) {
-        if (m_columns.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
-            index = i;
-    }
-    if (index < 0)
-        throw TavlixError(QStringLiteral("Field '%1' not found").arg(name));
-    return m_row.value(index);
+    return m_row.value(SqlWork::columnIndex(m_columns, name));
 }
 
 int TQuery::fieldAsInteger(const QString &name) const
 {
-    const QVariant v = field(name);
-    if (v.isNull())
-        return 0;
-    bool ok = false;
-    const int value = v.toInt(&ok);
-    if (!ok)
-        throw TavlixError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
-    return value;
+    return SqlWork::toInteger(field(name));
 }
 
 QString TQuery::fieldAsString(const QString &name) const
 {
-    return field(name).toString();
+    return SqlWork::toText(field(name));
 }
 
 QDateTime TQuery::fieldAsDateTime(const QString &name) const
 {
-    const QVariant v = field(name);
-    if (v.isNull())
-        return {};
-    QDateTime t = v.toDateTime();
-    if (!t.isValid())
-        t = QDateTime::fromString(v.toString(), Qt::ISODateWithMs);
-    if (!t.isValid())
-        throw TavlixError(QStringLiteral("'%1' is not a valid date and time").arg(v.toString()));
-    return t;
+    return SqlWork::toDateTime(field(name));
 }
 
 QByteArray TQuery::fieldAsBytes(const QString &name) const
 {
-    return field(name).toByteArray();
+    return SqlWork::toBytes(field(name));
 }

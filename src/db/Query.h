@@ -36,9 +36,9 @@ public:
     QString fieldAsString(const QString &name) const;
     QDateTime fieldAsDateTime(const QString &name) const;
     QByteArray fieldAsBytes(const QString &name) const;
+    QVariant field(const QString &name) const;
 
 private:
-    QVariant field(const QString &name) const;
     QString sentText() const;
     void fetch(quint64 statement);
 

@@ -47,7 +47,7 @@ TF_Mainform &showDone(BoardFixture &f, int count)
     for (int i = 0; i < count; ++i)
         f.add(300, 1, 100);
     TF_Mainform &b = f.start(boardSize);
-    b.PageControl1->setCurrentIndex(1);
+    showTab(b, 1);
     return b;
 }
 
@@ -73,7 +73,7 @@ private slots:
             f.add();
         TF_Mainform &b = f.start(boardSize);
         const QList<QPoint> before = f.places(b.MainList);
-        b.MainList[1]->Seconds = 321;
+        setAge(b, 1, 321);
         press(*b.MainList[1]);
         QCOMPARE(b.MainList.size(), size_t(4)); // the press itself changes nothing
         QTRY_COMPARE(b.MainList.size(), size_t(3));
@@ -87,7 +87,7 @@ private slots:
         QVERIFY(b.sb_Main->isVisible());
         // The next ticket takes the place the last card left.
         f.add();
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(b.MainList.back()->Panel->pos(), before[3]);
     }
 
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(b.layoutState.nextRow, 1);
         QCOMPARE(b.layoutState.nextCol, 0);
         f.add();
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(b.MainList.size(), size_t(1));
         QCOMPARE(b.MainList.front()->Panel->pos(), QPoint(0, 0));
     }
@@ -140,17 +140,19 @@ private slots:
         f.add();
         TF_Mainform &b = f.start(boardSize);
         QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s}));
-        b.PageControl1->setCurrentIndex(1);
+        showTab(b, 1);
         QCOMPARE(b.ReadyList.size(), size_t(1));
         press(*b.ReadyList.front());
-        QTRY_COMPARE(b.ReadyList.size(), size_t(0));
+        QVERIFY(settle(b));
+        QCOMPARE(b.ReadyList.size(), size_t(0));
         QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
         QCOMPARE(row(f.posDb, 2), (QVariantList {0, 754}));
         TBoxInfo &back = *b.MainList[1];
+        b.model().clock().stop();
         QCOMPARE(back.Seconds, 754);
-        b.PanneKlockaTimer(back.Timer);
+        b.model().tick();
         QCOMPARE(back.ClockPanel->caption(), u"00:12"_s);
-        QVERIFY(back.Timer->isActive());
+        QCOMPARE(back.Seconds, 755);
     }
 
     // A tall card covers only its own rows and stays inside the area, so that no other card and
@@ -216,7 +218,7 @@ private slots:
             f.add(300, 1, 100 + i);
         f.add(); // ticket 5, open
         TF_Mainform &b = f.start(boardSize);
-        b.PageControl1->setCurrentIndex(1);
+        showTab(b, 1);
         QCOMPARE(b.ReadyList.size(), size_t(4));
         const QList<QPoint> before = f.places(b.ReadyList);
         press(*b.ReadyList[1]);
@@ -315,10 +317,11 @@ private slots:
 
         press(*b.MainList[1]); // "OK" on ticket 2
         other.execSql();
-        b.ti_UpdateBongsTimer(); // rebuilt before the press takes effect
+        cycle(b); // rebuilt before the press takes effect
         const QList<QPoint> open = f.places(b.MainList);
         const int sent = b.link.database().statementsSent();
         QTRY_VERIFY(!b.ti_ReArrange.isActive());
+        settle(b);
         QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s}));
         QCOMPARE(f.places(b.MainList), open);
         QCOMPARE(b.layoutState.mainSlots, 2);
@@ -326,18 +329,19 @@ private slots:
         QCOMPARE(row(f.posDb, 2), (QVariantList {1, 20}));
         QVERIFY(b.sb_Main->isVisible());
 
-        b.PageControl1->setCurrentIndex(1);
+        showTab(b, 1);
         const QPointer<TPanel> first = b.ReadyList[0]->Panel;
         press(*b.ReadyList[1]); // "X" on ticket 4
         other.setLines({u"Update Tavlix Set Status = 0 "_s, u"where ID=4"_s});
         other.execSql();
-        b.PageControl1->setCurrentIndex(0);
-        b.PageControl1->setCurrentIndex(1); // "Klara" built anew
+        showTab(b, 0);
+        showTab(b, 1); // "Klara" built anew
         QVERIFY(first.isNull());
         const QList<QPoint> done = f.places(b.ReadyList);
         const QPointer<TPanel> openCard = b.MainList[0]->Panel;
         const int sentThen = b.link.database().statementsSent();
         QTRY_VERIFY(!b.ti_ReArrangeReady.isActive());
+        settle(b);
         QCOMPARE(f.ids(b.ReadyList), (QList<QString> {u"2"_s, u"5"_s}));
         QCOMPARE(f.places(b.ReadyList), done);
         QVERIFY(!openCard.isNull()); // "Pågående" not rebuilt
@@ -362,7 +366,7 @@ private slots:
         QVERIFY(b.sb_Main->isVisible());
         QCOMPARE(row(f.posDb, 1).first(), 0);
         // The next cycle reconnects; the card can be finished then.
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         press(*b.MainList[0]);
         QTRY_COMPARE(b.MainList.size(), size_t(1));
         QCOMPARE(row(f.posDb, 1).first(), 1);
@@ -400,7 +404,7 @@ private slots:
         BoardFixture f;
         f.add(300, 1, 754);
         TF_Mainform &b = f.start(boardSize);
-        b.PageControl1->setCurrentIndex(1);
+        showTab(b, 1);
         QTest::mouseClick(b.ReadyList[0]->ImageBox->Image(), Qt::LeftButton, {}, QPoint(30, 30));
         const auto previews = b.findChildren<TF_BildPreview *>();
         QCOMPARE(previews.size(), 1);

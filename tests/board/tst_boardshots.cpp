@@ -50,8 +50,7 @@ private slots:
                                 bmpBytes(ticket, i % 2 ? 24 : 1), id);
         }
         TF_Mainform &b = f.start(QSize(1920, 1080));
-        for (auto &record : b.MainList)
-            b.PanneKlockaTimer(record->Timer); // the first tick shows the clocks
+        b.model().tick(); // the first tick shows the clocks
         QCOMPARE(b.MainList.size(), size_t(12));
         const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/boardshots");
         QDir().mkpath(dir);
@@ -77,10 +76,9 @@ private slots:
         TF_Mainform &b = f.start(QSize(1920, 1080));
         insert(5);
         insert(2);
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(b.MainList.size(), size_t(10));
-        for (auto &record : b.MainList)
-            b.PanneKlockaTimer(record->Timer);
+        b.model().tick();
         QTest::keyClick(&b, Qt::Key_4);
         CardFrame *pulse = b.findChild<NewTicketHighlight *>()->frameOf(b.MainList[8]->Number);
         QVERIFY(pulse);

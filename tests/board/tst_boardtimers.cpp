@@ -42,16 +42,15 @@ private slots:
         TF_Mainform &b = f.start(boardSize);
         TBoxInfo &first = *b.MainList[0];
         TBoxInfo &second = *b.MainList[1];
-        for (const TBoxInfo *card : {&first, &second}) {
-            QVERIFY(card->Timer->isActive());
-            QVERIFY(!card->Timer->isSingleShot());
-            QCOMPARE(card->Timer->interval(), 1000);
-        }
-        fire(first.Timer);
+        // One clock for every open card.
+        QTimer &clock = b.model().clock();
+        QVERIFY(clock.isActive());
+        QVERIFY(!clock.isSingleShot());
+        QCOMPARE(clock.interval(), 1000);
+        clock.stop();
+        fire(&clock);
         QCOMPARE(first.Seconds, 60);
         QCOMPARE(first.ClockPanel->caption(), u"00:01"_s);
-        QCOMPARE(second.Seconds, 1000); // each card has its own clock
-        fire(second.Timer);
         QCOMPARE(second.Seconds, 1001);
         QCOMPARE(second.FootPanel->color(), QColor(0xED, 0x9C, 0x9A)); // past the red limit
     }
@@ -68,6 +67,7 @@ private slots:
         QCOMPARE(tagOf(&b.ti_ReArrange), 2);
         QCOMPARE(b.MainList.size(), size_t(2));
         fire(&b.ti_ReArrange);
+        QVERIFY(settle(b));
         QCOMPARE(f.ids(b.MainList), QList<QString> {u"1"_s});
         QVERIFY(!b.ti_ReArrange.isActive()); // once only
     }
@@ -78,7 +78,7 @@ private slots:
         f.add();
         f.add(300, 1, 30);
         TF_Mainform &b = f.start(boardSize);
-        b.PageControl1->setCurrentIndex(1);
+        showTab(b, 1);
         QCOMPARE(b.ReadyList.size(), size_t(1));
         press(*b.ReadyList[0]);
         QVERIFY(b.ti_ReArrangeReady.isActive());
@@ -86,6 +86,7 @@ private slots:
         QCOMPARE(tagOf(&b.ti_ReArrangeReady), 2);
         QCOMPARE(b.ReadyList.size(), size_t(1));
         fire(&b.ti_ReArrangeReady);
+        QVERIFY(settle(b));
         QCOMPARE(b.ReadyList.size(), size_t(0));
         QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s}));
         QVERIFY(!b.ti_ReArrangeReady.isActive());

@@ -4,10 +4,12 @@
 #include "Unprivileged.h"
 #include "board/DatabaseLink.h"
 #include "db/DataSourceRepair.h"
+#include "db/Query.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
 #include "pos/Scramble.h"
 
+#include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -23,7 +25,7 @@ QString scrambled(const QString &password)
 } // namespace
 
 // A link in an installation folder of its own, on a data source whose database can be taken away
-// and brought back. Time is simulated: every round of event handling is one second.
+// and brought back. Its "second" lasts a few milliseconds.
 struct LinkFixture
 {
     OdbcFixture &odbc = OdbcFixture::instance();
@@ -36,8 +38,7 @@ struct LinkFixture
     int loads = 0;
     int reloads = 0;
     int ends = 0;
-    qint64 now = 0;
-    std::function<void(qint64)> atSecond; // runs once per simulated second
+    std::function<void(const QString &)> atStatus; // runs at each status text
 
     LinkFixture()
     {
@@ -51,32 +52,38 @@ struct LinkFixture
             PosDatabase(db).createSchema();
         }
         updateTimer.setInterval(10000);
+        link.secondMs = 10;
         link.hooks.setStatus = [this](const QString &s) {
             statuses.append(s);
+            if (atStatus)
+                atStatus(s);
         };
-        link.hooks.loadBongs = [this] {
+        link.hooks.loadBongs = [this](DatabaseLink::Then then) {
             ++loads;
+            if (then)
+                then();
         };
-        link.hooks.reloadBongs = [this] {
+        link.hooks.reloadBongs = [this](DatabaseLink::Then then) {
             ++reloads;
+            if (then)
+                then();
         };
         link.hooks.endApplication = [this] {
             ++ends;
         };
-        link.hooks.wait = {[this] { return now; },
-                           [this](qint64) {
-                               now += 1000;
-                               if (link.ti_SQLForsok.isActive())
-                                   link.ti_SQLForsokTimer();
-                               if (atSecond)
-                                   atSecond(now / 1000);
-                           }};
         ErrorReport::setSink(
             [this](ErrorReport::Kind kind, const QString &title, const QString &text) {
                 reports.append((kind == ErrorReport::Kind::Error ? u"error|"_s : u"warning|"_s)
                                + title + u'|' + text);
             });
         krumel(u"[DATABAS]\r\nALIAS=%1\r\n"_s.arg(dsn));
+    }
+
+    // Until the sequence under way, and every call it made, has ended.
+    bool settle()
+    {
+        return QTest::qWaitFor(
+            [this] { return !link.connecting() && !link.database().busy(); }, 20000);
     }
 
     ~LinkFixture()
@@ -99,7 +106,10 @@ struct LinkFixture
 
     bool hasColumn()
     {
-        TQuery q(link.database());
+        TDatabase db;
+        db.setAliasName(dsn);
+        db.open();
+        TQuery q(db);
         q.setLines({u"Select BongChanged from Tavlix"_s, u"Where 1 = 0"_s});
         try {
             q.open();
@@ -120,6 +130,7 @@ private slots:
         LinkFixture f;
         f.link.ti_InitieraDB.start();
         f.link.ti_InitieraDBTimer();
+        QVERIFY(f.settle());
         QVERIFY(!f.link.ti_InitieraDB.isActive());
         QCOMPARE(f.statuses, QStringList {u"Databas kontakt OK"_s});
         QVERIFY(f.updateTimer.isActive());
@@ -136,9 +147,11 @@ private slots:
     {
         LinkFixture f;
         f.link.ConnectAtStart();
+        QVERIFY(f.settle());
         QVERIFY(f.hasColumn());
         const int sent = f.link.database().statementsSent();
         f.link.UpgradeTicketTable(); // the probe finds the column; no ALTER
+        QVERIFY(f.settle());
         QCOMPARE(f.link.database().statementsSent(), sent + 1);
         QVERIFY(f.reports.isEmpty());
     }
@@ -147,14 +160,17 @@ private slots:
     {
         LinkFixture f;
         f.odbc.setAway(f.dsn, true);
-        f.atSecond = [&f](qint64 s) {
-            if (s == 5)
+        f.atStatus = [&f](const QString &s) {
+            if (s == u"Ej kontakt med databasen"_s) // during the ten-second wait
                 f.odbc.setAway(f.dsn, false);
         };
+        QElapsedTimer waited;
+        waited.start();
         f.link.ConnectAtStart();
+        QVERIFY(f.settle());
         QCOMPARE(f.statuses,
                  (QStringList {u"Ej kontakt med databasen"_s, u"Databas kontakt OK"_s}));
-        QCOMPARE(f.now, 11000); // the ten-second wait and the repaint round before it
+        QVERIFY(waited.elapsed() >= 10 * f.link.secondMs); // the ten-second wait
         QCOMPARE(f.logLines(), 1);
         QCOMPARE(dataSourceSetting(f.dsn, u"UID"_s), u"SA"_s);
         QCOMPARE(f.loads, 1);
@@ -165,11 +181,12 @@ private slots:
     {
         LinkFixture f;
         f.odbc.setAway(f.dsn, true);
-        f.atSecond = [&f](qint64 s) {
-            if (s == 20)
+        f.atStatus = [&f](const QString &s) {
+            if (s == u"Ansluter igen om 10 sek"_s)
                 f.odbc.setAway(f.dsn, false);
         };
         f.link.ConnectAtStart();
+        QVERIFY(f.settle());
         QStringList expected {u"Ej kontakt med databasen"_s, u"Försöker igen om 30 sekunder"_s};
         for (int n = 30; n >= 1; --n)
             expected.append(u"Ansluter igen om %1 sek"_s.arg(n));
@@ -185,6 +202,7 @@ private slots:
         LinkFixture f;
         f.odbc.setAway(f.dsn, true);
         f.link.ConnectAtStart();
+        QVERIFY(f.settle());
         QCOMPARE(f.statuses.last(), u"Ansluter igen om 1 sek"_s);
         QCOMPARE(f.reports,
                  QStringList {u"warning|Varning|"_s + DatabaseLink::connectionFailureText()});
@@ -213,6 +231,7 @@ private slots:
         QFile::remove(f.install.filePath(u"krumel.ini"_s));
         f.updateTimer.start();
         f.link.ConnectAtStart();
+        QVERIFY(f.settle());
         QCOMPARE(f.reports,
                  QStringList {u"warning|Varning|"_s + DatabaseLink::missingSettingsText()});
         QCOMPARE(f.ends, 1);
@@ -226,6 +245,7 @@ private slots:
         QFile::remove(f.install.filePath(u"krumel.ini"_s));
         f.krumel(u"[databas]\r\nalias=%1\r\n"_s.arg(f.dsn), u"KRUMEL.INI"_s);
         f.link.ConnectAtStart();
+        QVERIFY(f.settle());
         QCOMPARE(f.statuses, QStringList {u"Databas kontakt OK"_s});
     }
 
@@ -235,11 +255,13 @@ private slots:
         f.krumel(u"[DATABAS]\r\nALIAS=%1\r\nANVNAMN=kock\r\nLOSEN=%2\r\n"_s.arg(
             f.dsn, scrambled(u"första"_s)));
         f.link.ConnectAtStart();
+        QVERIFY(f.settle());
         QCOMPARE(f.link.database().userName(), u"kock"_s);
         QCOMPARE(f.link.database().password(), u"första"_s);
         f.krumel(u"[DATABAS]\r\nALIAS=%1\r\nANVNAMN=kock\r\nLOSEN=%2\r\n"_s.arg(
             f.dsn, scrambled(u"andra"_s)));
         f.link.Reconnect();
+        QVERIFY(f.settle());
         QCOMPARE(f.link.database().password(), u"andra"_s);
         QCOMPARE(f.statuses.mid(1),
                  (QStringList {u"Ansluter till databas"_s, u"Databas kontakt OK"_s}));
@@ -251,11 +273,18 @@ private slots:
     {
         LinkFixture f;
         f.link.ConnectAtStart();
-        f.link.CheckConnection();
+        QVERIFY(f.settle());
+        bool goOn = false;
+        f.link.CheckConnection([&goOn](bool ok) { goOn = ok; });
+        QVERIFY(f.settle());
+        QVERIFY(goOn);
         QCOMPARE(f.reloads, 0);
         f.link.database().close(); // the connection is lost
         f.updateTimer.start();
-        f.link.CheckConnection();
+        goOn = false;
+        f.link.CheckConnection([&goOn](bool ok) { goOn = ok; });
+        QVERIFY(f.settle());
+        QVERIFY(goOn);
         QCOMPARE(f.statuses.mid(1),
                  (QStringList {u"Ansluter till databas"_s, u"Databas kontakt OK"_s}));
         QCOMPARE(f.reloads, 1);
@@ -274,13 +303,14 @@ private slots:
         QFile::setPermissions(system, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         const auto restore = qScopeGuard([&] { QFile::setPermissions(system, writable); });
         f.odbc.setAway(f.dsn, true);
-        f.atSecond = [&f](qint64 s) {
-            if (s == 5)
+        f.atStatus = [&f](const QString &s) {
+            if (s == u"Ej kontakt med databasen"_s)
                 f.odbc.setAway(f.dsn, false);
         };
         {
             FilePermissionsApply asAnyUser;
             f.link.ConnectAtStart();
+            QVERIFY(f.settle());
         }
         QCOMPARE(f.reports, QStringList());
         QCOMPARE(f.statuses,
@@ -325,6 +355,7 @@ private slots:
             QDir(f.install.path()).mkdir(u"tavlix.log"_s);
         }
         f.link.ti_InitieraDBTimer();
+        QVERIFY(f.settle());
         QCOMPARE(f.reports.size(), 1);
         QVERIFY2(f.reports.first().startsWith(report), qPrintable(f.reports.first()));
         QVERIFY(!f.updateTimer.isActive());
@@ -345,6 +376,7 @@ private slots:
             drop.execSql();
         }
         f.link.ti_InitieraDBTimer();
+        QVERIFY(f.settle());
         QCOMPARE(f.reports.size(), 1);
         QVERIFY2(f.reports.first().contains(u"no such table"_s), qPrintable(f.reports.first()));
         QCOMPARE(f.loads, 0);

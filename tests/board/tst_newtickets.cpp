@@ -59,12 +59,12 @@ private slots:
             ++sounds;
         };
         QCOMPARE(framed(b.MainList), QList<int> {}); // the start-up build is not signalled
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(framed(b.MainList), QList<int> {}); // nothing came
 
         f.add();
         f.add();
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(framed(b.MainList), (QList<int> {3, 4}));
         QCOMPARE(sounds, 0); // no sound unless asked for
         CardFrame *frame = highlight(b).frameOf(3);
@@ -75,7 +75,7 @@ private slots:
         const int first = frame->strength();
         QTRY_VERIFY(frame->strength() != first);
         // A second cycle keeps the frames on the cards, rebuilt or not, until their time is up.
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(framed(b.MainList), (QList<int> {3, 4}));
         QTRY_COMPARE(framed(b.MainList), QList<int> {});
         QCOMPARE(highlight(b).frameOf(3), nullptr);
@@ -89,7 +89,7 @@ private slots:
         TF_Mainform &b = f.start(boardSize);
         highlight(b).setDuration(60000);
         f.add();
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(framed(b.MainList), QList<int> {2});
         QSignalSpy smoothed(b.MainList[1]->ImageBox->Image(), &TPixImage::OnPaint);
         QTRY_VERIFY_WITH_TIMEOUT(smoothed.count() > 0, 2500);
@@ -122,11 +122,11 @@ private slots:
         f.add();
         f.add();
         f.add();
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(b.MainList.size(), size_t(3));
         QCOMPARE(heard, sounds);
         QCOMPARE(framed(b.MainList).size(), frames ? 3 : 0);
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(heard, sounds);
     }
 
@@ -140,11 +140,11 @@ private slots:
         highlight(b).sound = [&heard] {
             ++heard;
         };
-        b.PageControl1->setCurrentIndex(1);
+        showTab(b, 1);
         QTest::mouseClick(b.ReadyList[0]->FootPanel->findChild<TXiButton *>(), Qt::LeftButton, {},
                           QPoint(17, 15));
         QTRY_COMPARE(b.MainList.size(), size_t(1));
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(framed(b.MainList), QList<int> {});
         QCOMPARE(heard, 0);
     }

@@ -118,17 +118,17 @@ private slots:
 
         f->add();
         f->add();
-        b.ti_UpdateBongsTimer();
-        b.ti_UpdateBongsTimer();
+        cycle(b);
+        cycle(b);
         QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"4"_s, u"5"_s}));
-        QCOMPARE(b.LastId, 5);
+        QCOMPARE(b.lastId(), 5);
 
-        b.MainList[1]->Seconds = 321;
+        setAge(b, 1, 321);
         press(*b.MainList[1]);
         QTRY_COMPARE(b.MainList.size(), size_t(3));
         QCOMPARE(row(f->posDb, 2), (QVariantList {1, 321}));
 
-        b.PageControl1->setCurrentIndex(1);
+        showTab(b, 1);
         QCOMPARE(f->ids(b.ReadyList), (QList<QString> {u"2"_s, u"3"_s}));
         press(*b.ReadyList[1]);
         QTRY_COMPARE(b.ReadyList.size(), size_t(1));
@@ -178,14 +178,14 @@ private slots:
             // Back while the board waits between its attempts.
             QTimer::singleShot(0, &b, [this, &started] { started = m_pg->start(); });
         }
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QVERIFY2(started, qPrintable(m_pg->error()));
         QCOMPARE(seen, statuses);
         QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
         QVERIFY(b.ti_UpdateBongs.isActive());
         QCOMPARE(f->reports, QStringList());
 
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
         press(*b.MainList[0]);
         QTRY_COMPARE(b.MainList.size(), size_t(2));
@@ -220,21 +220,21 @@ private slots:
                                         BoardFixture::picture(300), 2);
         PosDatabase(tillB).insertTicket(f->kitchen, 0, std::nullopt, now,
                                         BoardFixture::picture(300), 3);
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(f->ids(b.MainList), QList<QString> {u"1"_s});
 
         QVERIFY((lowerFirst ? tillA : tillB).handle().commit());
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(f->ids(b.MainList), (QList<QString> {u"1"_s, lowerFirst ? u"2"_s : u"3"_s}));
         QVERIFY((lowerFirst ? tillB : tillA).handle().commit());
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         const QList<QString> all = lowerFirst ? QList<QString> {u"1"_s, u"2"_s, u"3"_s}
                                               : QList<QString> {u"1"_s, u"3"_s, u"2"_s};
         QCOMPARE(f->ids(b.MainList), all);
-        QCOMPARE(b.LastId, 3);
+        QCOMPARE(b.lastId(), 3);
 
         const int before = b.link.database().statementsSent();
-        b.ti_UpdateBongsTimer();
+        cycle(b);
         QCOMPARE(b.link.database().statementsSent(), before + 3);
         QCOMPARE(f->ids(b.MainList), all);
         QCOMPARE(f->reports, QStringList());

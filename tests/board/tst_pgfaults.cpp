@@ -147,24 +147,25 @@ private slots:
             case Action::Refresh:
                 for (int n = int(rng.bounded(3)); n > 0 && b.MainList.size() < 12; --n)
                     insert();
-                b.ti_UpdateBongsTimer();
+                cycle(b);
                 break;
             case Action::Build:
-                ErrorReport::guarded([&b] { b.ReloadBongs(); });
+                b.ReloadBongs();
+                settle(b);
                 break;
             case Action::DoneBuild:
-                b.PageControl1->setCurrentIndex(1);
-                b.PageControl1->setCurrentIndex(0);
+                showTab(b, 1);
+                showTab(b, 0);
                 break;
             case Action::Ok: {
                 const TBoxInfo &card = *b.MainList[rng.bounded(int(b.MainList.size()))];
                 const QString id = card.Id;
                 const int seconds = int(rng.bounded(2000));
                 // The card's clock stands still, so that the age the board sends is known.
-                b.MainList[size_t(b.FindCard(b.MainList, card.Number))]->Timer->stop();
-                b.MainList[size_t(b.FindCard(b.MainList, card.Number))]->Seconds = seconds;
+                setAge(b, size_t(b.FindCard(b.MainList, card.Number)), seconds);
                 press(card);
                 QTRY_VERIFY(!b.ti_ReArrange.isActive());
+        settle(b);
                 if (f.reports.size() == reportsBefore) {
                     QVERIFY(b.FindCard(b.MainList, id.toInt()) < 0);
                     expected[id] = Row {1, seconds};
@@ -178,7 +179,7 @@ private slots:
                 break;
             }
             case Action::X: {
-                b.PageControl1->setCurrentIndex(1);
+                showTab(b, 1);
                 if (!b.ReadyList.empty() && f.reports.size() == reportsBefore) {
                     const TBoxInfo &card = *b.ReadyList[rng.bounded(int(b.ReadyList.size()))];
                     const QString id = card.Id;
@@ -187,6 +188,7 @@ private slots:
                         QCOMPARE(seconds, expected[id].sekunder);
                     press(card);
                     QTRY_VERIFY(!b.ti_ReArrangeReady.isActive());
+        settle(b);
                     if (b.FindCard(b.ReadyList, id.toInt()) < 0) {
                         expected[id] = Row {0, seconds};
                         ++reopened;
@@ -194,7 +196,7 @@ private slots:
                         uncertain[id] = Row {0, seconds};
                     }
                 }
-                b.PageControl1->setCurrentIndex(0);
+                showTab(b, 0);
                 break;
             }
             }
@@ -212,13 +214,13 @@ private slots:
             // killed may serve a few more statements first; the server is back at the latest
             // once the test handles its events, and cycles run until one runs as usual.
             qsizetype settled = 0;
-            for (int cycle = 0;; ++cycle) {
-                QVERIFY2(cycle < 5, qPrintable(f.reports.join(u'\n')));
+            for (int round = 0;; ++round) {
+                QVERIFY2(round < 5, qPrintable(f.reports.join(u'\n')));
                 settled = f.reports.size();
-                b.ti_UpdateBongsTimer();
+                cycle(b);
                 QVERIFY(!ended);
                 QTRY_COMPARE(serverDown.load(), 0);
-                if (cycle > 0 && f.reports.size() == settled
+                if (round > 0 && f.reports.size() == settled
                     && b.pa_Status->caption() == u"Databas kontakt OK"_s)
                     break;
             }
@@ -272,10 +274,11 @@ private slots:
                 const int found = b.FindCard(b.MainList, id.toInt());
                 if (found < 0)
                     continue; // its update reached the table before the answer was lost
-                b.MainList[size_t(found)]->Timer->stop();
+                b.model().clock().stop();
                 const int seconds = b.MainList[size_t(found)]->Seconds;
                 press(*b.MainList[size_t(found)]);
                 QTRY_VERIFY(!b.ti_ReArrange.isActive());
+        settle(b);
                 QVERIFY(b.FindCard(b.MainList, id.toInt()) < 0);
                 expected[id] = Row {1, seconds};
                 ++retriedOk;

@@ -37,8 +37,8 @@ private slots:
         // It follows the clocks, and costs the database nothing.
         const int sent = b.link.database().statementsSent();
         TBoxInfo &oldest = *b.MainList[1];
-        oldest.Seconds = 1319;
-        b.PanneKlockaTimer(oldest.Timer);
+        setAge(b, 1, 1319);
+        b.model().tick();
         QTRY_COMPARE(summary->oldestText(), u"00:22"_s);
         QTest::mouseClick(oldest.FootPanel->findChild<TXiButton *>(), Qt::LeftButton, {},
                           QPoint(17, 15));

@@ -6,8 +6,10 @@
 #include "PosDatabase.h"
 #include "board/CardArea.h"
 #include "board/Mainform.h"
+#include "board/PageColumn.h"
 #include "controls/Panel.h"
 #include "db/Database.h"
+#include "db/Query.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
 #include "pos/Scramble.h"
@@ -15,6 +17,36 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+
+// Waits until the board has nothing under way with the database: every answer taken over.
+inline bool settle(TF_Mainform &b, int timeoutMs = 30000)
+{
+    const bool idle = QTest::qWaitFor([&b] { return b.idle(); }, timeoutMs);
+    if (!idle)
+        qWarning("the board is still waiting for the database");
+    return idle;
+}
+
+// The age of an open card, with the board's clock stopped so that it stays.
+inline void setAge(TF_Mainform &b, size_t position, int seconds)
+{
+    b.model().clock().stop();
+    b.model().setAge(b.MainList[position]->Number, seconds);
+}
+
+// One refresh cycle, to its end.
+inline void cycle(TF_Mainform &b)
+{
+    b.ti_UpdateBongsTimer();
+    settle(b);
+}
+
+// The cook selects a tab, and its cards stand.
+inline void showTab(TF_Mainform &b, int index)
+{
+    b.PageControl1->setCurrentIndex(index);
+    settle(b);
+}
 
 // A board in an installation folder of its own, on a fresh SQLite data source (or on the data
 // source given, as the user given) that the test fills the way the point-of-sale system does.
@@ -86,6 +118,7 @@ struct BoardFixture
         if (!QTest::qWaitForWindowExposed(board.get()))
             qWarning("board not exposed");
         board->link.ConnectAtStart();
+        settle(*board);
         return *board;
     }
 
@@ -110,6 +143,12 @@ struct BoardFixture
     int addBytes(const QByteArray &bong)
     {
         return pos->insertTicket(kitchen, 0, std::nullopt, QDateTime::currentDateTime(), bong);
+    }
+
+    // The lines of the board's recent statements.
+    QStringList statementsLogged() const
+    {
+        return board->link.database().recentStatements().join(u'\n').split(QStringLiteral("\r\n")).join(u'\n').split(u'\n');
     }
 
     QList<QPoint> places(const CardList &list) const
