@@ -115,6 +115,7 @@ void TDatabase::giveUp()
 {
     // The thread ends by itself once its call returns; the next open starts anew.
     m_lost = m_thread;
+    m_opened = false;
     m_thread->abandon();
     m_thread.reset();
 }
@@ -209,6 +210,7 @@ void TDatabase::close()
 {
     if (!isOpen())
         return;
+    m_opened = false;
     post([](DatabaseThread &t) {
         t.queries.clear();
         t.database().close();
@@ -254,6 +256,7 @@ void TDatabase::open()
     auto dbms = std::make_shared<QString>();
     call(openJob(dbms));
     m_dbms = *dbms;
+    m_opened = true;
 }
 
 void TDatabase::openAsync(QObject *context, Done done)
@@ -270,15 +273,17 @@ void TDatabase::openAsync(QObject *context, Done done)
         return fail(e.message());
     }
     submit(std::move(job), context, [this, dbms, done](std::exception_ptr error) {
-        if (!error)
+        if (!error) {
             m_dbms = *dbms;
+            m_opened = true;
+        }
         done(error);
     });
 }
 
 bool TDatabase::isOpen() const
 {
-    return m_thread && m_thread->database().isOpen();
+    return m_opened && m_thread && m_thread->database().isOpen();
 }
 
 bool TDatabase::isSqlite() const

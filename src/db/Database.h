@@ -113,5 +113,6 @@ private:
     QString m_user;
     QString m_password;
     QString m_dbms;
+    bool m_opened = false; // opened, and not closed or given up on since
     std::shared_ptr<SentStatements> m_statements = std::make_shared<SentStatements>();
 };

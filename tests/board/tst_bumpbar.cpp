@@ -317,18 +317,13 @@ private slots:
         BoardFixture f;
         f.add();
         TF_Mainform &b = f.start(boardSize);
-        QString typed;
-        QTimer::singleShot(0, &b, [&] {
-            auto *w = qobject_cast<TF_Installningar *>(QApplication::activeModalWidget());
-            QVERIFY(w);
-            w->ed_Bredd->end(false);
-            QTest::keyClick(w->ed_Bredd, Qt::Key_1);
-            QTest::keyClick(w->ed_Bredd, Qt::Key_Return);
-            typed = w->ed_Bredd->text();
-            w->reject();
-        });
-        QTest::mouseClick(b.bu_Installningar, Qt::LeftButton, {}, QPoint(20, 17));
-        QCOMPARE(typed, u"2251"_s);
+        TF_Installningar *w = openSettings(b);
+        QVERIFY(w);
+        w->ed_Bredd->end(false);
+        QTest::keyClick(w->ed_Bredd, Qt::Key_1);
+        QTest::keyClick(w->ed_Bredd, Qt::Key_Return);
+        QCOMPARE(w->ed_Bredd->text(), u"2251"_s);
+        w->reject();
         QCOMPARE(selectedNumber(b), 0);
         QCOMPARE(framesOn(b.MainList), 0);
         QCOMPARE(b.MainList.size(), size_t(1));

@@ -82,8 +82,8 @@ struct LinkFixture
     // Until the sequence under way, and every call it made, has ended.
     bool settle()
     {
-        return QTest::qWaitFor(
-            [this] { return !link.connecting() && !link.database().busy(); }, 20000);
+        return QTest::qWaitFor([this] { return !link.connecting() && !link.database().busy(); },
+                               20000);
     }
 
     ~LinkFixture()

@@ -158,13 +158,10 @@ private slots:
         TF_Mainform &b = f.start();
         b.showMaximized();
         QTRY_VERIFY(b.isMaximized());
-        QTimer::singleShot(0, &b, [] {
-            auto *w = qobject_cast<TF_Installningar *>(QApplication::activeModalWidget());
-            QVERIFY(w);
-            QTest::mouseClick(w->bu_BytSkarm, Qt::LeftButton, {}, QPoint(20, 17));
-        });
-        QTest::mouseClick(b.bu_Installningar, Qt::LeftButton, {}, QPoint(20, 17));
-        QVERIFY(!QApplication::activeModalWidget());
+        TF_Installningar *w = openSettings(b);
+        QVERIFY(w);
+        QTest::mouseClick(w->bu_BytSkarm, Qt::LeftButton, {}, QPoint(20, 17));
+        QTRY_VERIFY(!QApplication::activeModalWidget());
         QTRY_VERIFY(!b.isMaximized());
         QVERIFY(!(b.windowFlags() & Qt::FramelessWindowHint));
         QVERIFY(b.screenChangeFlag);
@@ -172,7 +169,10 @@ private slots:
         b.move(40, 30); // moving alone keeps the frame
         QTest::qWait(50);
         QVERIFY(b.screenChangeFlag);
-        b.showMaximized();
+        // A drag of its edge. The offscreen platform reports no resize when the board returns to
+        // its normal size, so the first size it reports is still the maximized one.
+        b.resize(900, 600);
+        b.resize(950, 650);
         QTRY_VERIFY(!b.screenChangeFlag);
         QVERIFY(b.windowFlags() & Qt::FramelessWindowHint);
     }
@@ -455,8 +455,11 @@ private slots:
                          "NULL AS BongChanged FROM TavlixData"_s));
         cycle(b);
         QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s}));
-        QCOMPARE(f.reports.size(), 1);
-        QVERIFY2(f.reports.first().contains(u"malformed JSON"_s), qPrintable(f.reports.first()));
+        // No box waits for a press: the status line and the log tell.
+        QVERIFY(f.reports.isEmpty());
+        QCOMPARE(b.pa_Status->caption(), u"Fel vid läsning av bongar"_s);
+        const QByteArray log = readBytes(f.install.filePath(u"tavlix.log"_s));
+        QVERIFY2(log.contains("malformed JSON"), log.constData());
         QVERIFY(b.sb_Main->isVisible());
         QVERIFY(b.ti_UpdateBongs.isActive());
         QCOMPARE(b.lastId(), 2);

@@ -165,7 +165,7 @@ private slots:
                 setAge(b, size_t(b.FindCard(b.MainList, card.Number)), seconds);
                 press(card);
                 QTRY_VERIFY(!b.ti_ReArrange.isActive());
-        settle(b);
+                settle(b);
                 if (f.reports.size() == reportsBefore) {
                     QVERIFY(b.FindCard(b.MainList, id.toInt()) < 0);
                     expected[id] = Row {1, seconds};
@@ -188,7 +188,7 @@ private slots:
                         QCOMPARE(seconds, expected[id].sekunder);
                     press(card);
                     QTRY_VERIFY(!b.ti_ReArrangeReady.isActive());
-        settle(b);
+                    settle(b);
                     if (b.FindCard(b.ReadyList, id.toInt()) < 0) {
                         expected[id] = Row {0, seconds};
                         ++reopened;
@@ -278,7 +278,7 @@ private slots:
                 const int seconds = b.MainList[size_t(found)]->Seconds;
                 press(*b.MainList[size_t(found)]);
                 QTRY_VERIFY(!b.ti_ReArrange.isActive());
-        settle(b);
+                settle(b);
                 QVERIFY(b.FindCard(b.MainList, id.toInt()) < 0);
                 expected[id] = Row {1, seconds};
                 ++retriedOk;

@@ -1,9 +1,9 @@
 #include "BoardFixture.h"
-#include "db/SqlWork.h"
 #include "PgFixture.h"
 #include "TcpProxy.h"
 #include "controls/XiButton.h"
 #include "db/Query.h"
+#include "db/SqlWork.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -93,7 +93,8 @@ private slots:
         bool failed = false;
         db.submit(
             [](DatabaseThread &t) { SqlWork::select(t, u"Select Count(*) from Foretag"_s, 30); },
-            &context, [&](std::exception_ptr error) {
+            &context,
+            [&](std::exception_ptr error) {
                 answered = true;
                 failed = bool(error);
             });

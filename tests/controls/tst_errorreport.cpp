@@ -75,7 +75,11 @@ private slots:
             box->button(QMessageBox::Ok)->click();
         });
         installMessageBoxes();
-        ErrorReport::showWarning(QStringLiteral("Varning text"));
+        // The box waits for nothing: the warning's sequence goes on once it is closed.
+        bool closed = false;
+        ErrorReport::showWarning(QStringLiteral("Varning text"), [&closed] { closed = true; });
+        QVERIFY(!closed);
+        QTRY_VERIFY(closed);
         ErrorReport::setSink({});
         QCOMPARE(icon, QMessageBox::Warning);
         QCOMPARE(title, u"Varning");

@@ -8,12 +8,15 @@
 #include "board/Mainform.h"
 #include "board/PageColumn.h"
 #include "controls/Panel.h"
+#include "controls/XiButton.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
 #include "pos/Scramble.h"
+#include "settings/Installningar.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +35,18 @@ inline void setAge(TF_Mainform &b, size_t position, int seconds)
 {
     b.model().clock().stop();
     b.model().setAge(b.MainList[position]->Number, seconds);
+}
+
+// The settings window, opened by its button once the device names have come.
+inline TF_Installningar *openSettings(TF_Mainform &b)
+{
+    QTest::mouseClick(b.bu_Installningar, Qt::LeftButton, {}, QPoint(20, 17));
+    TF_Installningar *w = nullptr;
+    QTest::qWaitFor([&w] {
+        w = qobject_cast<TF_Installningar *>(QApplication::activeModalWidget());
+        return w != nullptr;
+    });
+    return w;
 }
 
 // One refresh cycle, to its end.
@@ -148,7 +163,12 @@ struct BoardFixture
     // The lines of the board's recent statements.
     QStringList statementsLogged() const
     {
-        return board->link.database().recentStatements().join(u'\n').split(QStringLiteral("\r\n")).join(u'\n').split(u'\n');
+        return board->link.database()
+            .recentStatements()
+            .join(u'\n')
+            .split(QStringLiteral("\r\n"))
+            .join(u'\n')
+            .split(u'\n');
     }
 
     QList<QPoint> places(const CardList &list) const

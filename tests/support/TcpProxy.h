@@ -160,9 +160,11 @@ private:
     {
         if (m_held)
             return;
-        pass(from, to);
+        // A pair already taken apart: its sockets are on their way out, and one of them may be
+        // gone (a socket being deleted says it is disconnected too).
         for (qsizetype i = 0; i < m_pairs.size(); ++i) {
             if (m_pairs[i].first == from || m_pairs[i].second == from) {
+                pass(from, to);
                 m_pairs.removeAt(i);
                 to->disconnectFromHost();
                 from->deleteLater();
