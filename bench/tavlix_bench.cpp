@@ -143,6 +143,13 @@ struct Bench
         handle.commit();
     }
 
+    // Until every answer of the database has been taken over.
+    static void settle(TF_Mainform &board)
+    {
+        if (!QTest::qWaitFor([&board] { return board.idle(); }, 120000))
+            std::fprintf(stderr, "the board did not settle\n");
+    }
+
     TF_Mainform &start()
     {
         board = std::make_unique<TF_Mainform>();
@@ -152,6 +159,7 @@ struct Bench
         if (!QTest::qWaitForWindowExposed(board.get()))
             std::fprintf(stderr, "the board was not exposed\n");
         board->link.ConnectAtStart();
+        settle(*board);
         QTest::qWait(400); // the smooth passes of the first build
         return *board;
     }
@@ -217,6 +225,7 @@ BuildCost measureBuild(Bench &b, TF_Mainform &board, int n, int rounds = 3)
         t.restart();
         own = boardSeconds();
         board.LoadBongs();
+        Bench::settle(board);
         cost.perTicket = std::min(cost.perTicket, t.elapsedMs() / n);
         cost.boardBuild = std::min(cost.boardBuild, (boardSeconds() - own) * 1000 / n);
     }
@@ -232,6 +241,7 @@ double incrementalMs(Bench &b, TF_Mainform &board, const QList<QByteArray> &pict
         b.fill(1, 0, pictures);
         t.restart();
         board.ti_UpdateBongsTimer();
+        Bench::settle(board);
         times.append(t.elapsedMs());
         QTest::qWait(350);
     }
@@ -299,11 +309,13 @@ int runMemory(const QString &mode, int count, int depth, bool shaded)
     CpuTimer cpu;
     if (mode == u"klara") {
         board.PageControl1->setCurrentIndex(1); // the cook selects the tab
+        Bench::settle(board);
         // Until the cook sees it: the shown cards are painted once the posted events are done.
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     } else {
         board.LoadBongs();
+        Bench::settle(board);
     }
     const double elapsed = double(t.nsecsElapsed()) / 1e6;
     const double elapsedCpu = cpu.elapsedMs();
@@ -430,6 +442,7 @@ int main(int argc, char *argv[])
             const int sent = board.link.database().statementsSent();
             CpuTimer t;
             board.ti_UpdateBongsTimer();
+            Bench::settle(board);
             const double idle = t.elapsedMs();
             if (n == 500)
                 report(d + QStringLiteral(" idle cycle, N = 500"),

@@ -210,6 +210,7 @@ private slots:
             QWidget *target = b.childAt(centre);
             QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&b, centre));
             QTRY_COMPARE(row(f.posDb, id).first(), 1);
+            QVERIFY(settle(b));
         }
         QCOMPARE(b.MainList.size(), size_t(14));
     }

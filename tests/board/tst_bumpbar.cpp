@@ -237,6 +237,30 @@ private slots:
         QCOMPARE(row(f.posDb, 4), (QVariantList {1, 999}));
     }
 
+    // Two recalls in a row, the second before the first has reached the table: both tickets
+    // come back, neither press takes the place of the other.
+    void twoRecallsBringBackTwoTickets()
+    {
+        BoardFixture f;
+        for (int i = 0; i < 3; ++i)
+            f.add();
+        TF_Mainform &b = f.start(boardSize);
+        key(b, Qt::Key_1);
+        key(b, Qt::Key_Return);
+        key(b, Qt::Key_1);
+        key(b, Qt::Key_Return);
+        QCOMPARE(f.ids(b.MainList), QList<QString> {u"3"_s});
+        showTab(b, 1);
+        QCOMPARE(f.ids(b.ReadyList), (QList<QString> {u"1"_s, u"2"_s}));
+        QTest::keyClick(&b, Qt::Key_R);
+        QTest::keyClick(&b, Qt::Key_R);
+        QVERIFY(settle(b));
+        QCOMPARE(b.ReadyList.size(), size_t(0));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(row(f.posDb, 1).first(), 0);
+        QCOMPARE(row(f.posDb, 2).first(), 0);
+    }
+
     void recallTakesTheCardFromKlara()
     {
         BoardFixture f;

@@ -463,6 +463,15 @@ private slots:
         QVERIFY(b.sb_Main->isVisible());
         QVERIFY(b.ti_UpdateBongs.isActive());
         QCOMPARE(b.lastId(), 2);
+        cycle(b); // the same failure is not logged again
+        QCOMPARE(readBytes(f.install.filePath(u"tavlix.log"_s)), log);
+        // The table mended: the next cycle recovers by itself, and the status line says so.
+        QVERIFY(sql.exec(u"DROP VIEW Tavlix"_s));
+        QVERIFY(sql.exec(u"ALTER TABLE TavlixData RENAME TO Tavlix"_s));
+        cycle(b);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+        QCOMPARE(b.pa_Status->caption(), u"Databas kontakt OK"_s);
+        QVERIFY(f.reports.isEmpty());
     }
 
     void tallTicketsInTheVerticalOrder()

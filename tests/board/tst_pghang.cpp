@@ -44,6 +44,28 @@ private:
     std::function<void()> m_onTick;
 };
 
+// Counts the paints of a widget.
+class PaintWatch : public QObject
+{
+public:
+    PaintWatch(QWidget *widget, std::function<void()> onPaint)
+        : m_onPaint(std::move(onPaint))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_onPaint();
+        return false;
+    }
+
+private:
+    std::function<void()> m_onPaint;
+};
+
 void holdNow(TcpProxy &proxy)
 {
     proxy.hold(true);
@@ -210,6 +232,77 @@ private slots:
         }
         QVERIFY(q.exec(u"SELECT Status FROM Tavlix WHERE ID = 1"_s) && q.next());
         QCOMPARE(q.value(0).toInt(), 1);
+    }
+
+    // While the network holds a REPAINT rebuild up, the tab keeps its cards: the old ones stay
+    // until the new ones are read, and then they change in one step, between two paints.
+    void repaintCycleNeverShowsAnEmptyTab()
+    {
+        TcpProxy proxy(m_pg->port());
+        BoardFixture f(m_pg->addDataSource(u"PgRepaint"_s, proxy.port()),
+                       QString::fromLatin1(PgFixture::user),
+                       QString::fromLatin1(PgFixture::password), "[SKARM]\r\nREPAINT=J\r\n");
+        for (int i = 0; i < 4; ++i)
+            f.add();
+        TF_Mainform &b = f.start(QSize(1200, 800));
+        QCOMPARE(b.MainList.size(), size_t(4));
+        int paints = 0;
+        int emptyPaints = 0;
+        PaintWatch watch(b.sb_Main->canvas(), [&] {
+            ++paints;
+            if (b.MainList.size() != 4 || !b.sb_Main->isVisible())
+                ++emptyPaints;
+        });
+        proxy.hold(true);
+        b.ti_UpdateBongsTimer();
+        // The window paints on while the rebuild waits for the network.
+        QVERIFY(QTest::qWaitFor([&] {
+            b.sb_Main->canvas()->update();
+            return paints >= 10;
+        }));
+        QVERIFY(b.cycleRunning());
+        proxy.hold(false);
+        QVERIFY(settle(b));
+        b.sb_Main->canvas()->repaint();
+        QCOMPARE(emptyPaints, 0);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+    }
+
+    // "OK" on one card and then on the next while the first update waits for the network: each
+    // press finishes the ticket it was made on. The first card stays, marked as sending, until
+    // the table holds it done, so the second press finds the card it was aimed at.
+    void pressesWhileAnUpdateWaitsKeepTheirTickets()
+    {
+        TcpProxy proxy(m_pg->port());
+        BoardFixture f(m_pg->addDataSource(u"PgPresses"_s, proxy.port()),
+                       QString::fromLatin1(PgFixture::user),
+                       QString::fromLatin1(PgFixture::password));
+        for (int i = 0; i < 3; ++i)
+            f.add();
+        TF_Mainform &b = f.start(QSize(1200, 800));
+        const auto press = [](const TBoxInfo &card) {
+            QTest::mouseClick(card.FootPanel->findChild<TXiButton *>(), Qt::LeftButton, {},
+                              QPoint(17, 15));
+        };
+        const QList<QPoint> places = f.places(b.MainList);
+        proxy.hold(true);
+        press(*b.MainList[0]);
+        QTRY_VERIFY(b.model().sending());
+        QCOMPARE(f.places(b.MainList), places); // nothing moved
+        QCOMPARE(b.MainList[0]->FootPanel->caption(), u"Skickar…"_s);
+        QVERIFY(!b.MainList[0]->FootPanel->findChild<TXiButton *>()->isEnabled());
+        press(*b.MainList[1]);
+        QTRY_VERIFY(!b.ti_ReArrange.isActive());
+        proxy.hold(false);
+        QVERIFY(settle(b));
+        QCOMPARE(f.ids(b.MainList), QList<QString> {u"3"_s});
+        QVERIFY(f.reports.isEmpty());
+        QSqlQuery q(f.posDb.handle());
+        QVERIFY(q.exec(u"SELECT ID FROM Tavlix WHERE Status = 1 ORDER BY ID"_s));
+        QList<int> done;
+        while (q.next())
+            done.append(q.value(0).toInt());
+        QCOMPARE(done, (QList<int> {1, 2}));
     }
 
 private:
