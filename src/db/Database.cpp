@@ -4,6 +4,7 @@
 #include "pos/TavlixError.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -253,10 +254,19 @@ DatabaseThread::Job TDatabase::openJob(std::shared_ptr<QString> dbms)
 
 void TDatabase::open()
 {
+    if (const std::shared_ptr<DatabaseThread> lost = m_lost.lock()) {
+        if (!lost->waitEnded(driverTimeoutSeconds() * 1000))
+            throw TavlixError(lostCallText());
+    }
     auto dbms = std::make_shared<QString>();
     call(openJob(dbms));
     m_dbms = *dbms;
     m_opened = true;
+}
+
+QString TDatabase::lostCallText()
+{
+    return QStringLiteral("Det förra anropet till databasen har inte avslutats");
 }
 
 void TDatabase::openAsync(QObject *context, Done done)
@@ -265,6 +275,24 @@ void TDatabase::openAsync(QObject *context, Done done)
         QTimer::singleShot(
             0, context, [done, message] { done(std::make_exception_ptr(TavlixError(message))); });
     };
+    // One call given up on at a time: a new connection waits, as long as a login may take, for
+    // the lost call to end, so that lost calls and their server sessions never pile up.
+    if (lostCallRunning()) {
+        auto *poll = new QTimer(context);
+        poll->setInterval(50);
+        QDeadlineTimer until(driverTimeoutSeconds() * 1000);
+        QObject::connect(poll, &QTimer::timeout, context, [this, poll, until, context, done] {
+            if (lostCallRunning() && !until.hasExpired())
+                return;
+            poll->deleteLater();
+            if (lostCallRunning())
+                done(std::make_exception_ptr(TavlixError(lostCallText())));
+            else
+                openAsync(context, done);
+        });
+        poll->start();
+        return;
+    }
     auto dbms = std::make_shared<QString>();
     DatabaseThread::Job job;
     try {

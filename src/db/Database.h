@@ -21,7 +21,8 @@ class QObject;
 // submits its work there and is answered by a queued call, never waiting itself; tools and tests
 // may also wait (call). A call that has not answered by the deadline fails like a lost
 // connection, and the next open starts on a fresh thread. The driver is given a login and a query
-// timeout below the deadline, so that a call the server holds ends by itself before it is given up.
+// timeout below the deadline, so that a call the server holds ends by itself before it is given up,
+// and at most one call given up on runs at any time.
 class TDatabase
 {
 public:
@@ -70,8 +71,10 @@ public:
     void post(DatabaseThread::Job job);
     // Some submitted call has not been answered yet.
     bool busy() const;
-    // A call given up on is still running on its thread.
+    // A call given up on is still running on its thread. No other connection is opened until it
+    // ends, or a login timeout has passed (the open then fails with lostCallText()).
     bool lostCallRunning() const { return !m_lost.expired(); }
+    static QString lostCallText();
     // The text sent for a statement's lines, in this engine's words for SQL Server's.
     QString sqlText(const QStringList &lines) const;
 

@@ -108,3 +108,9 @@ void DatabaseThread::finish(int waitMs)
     m_wake.notify_all();
     m_answered.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return m_ended; });
 }
+
+bool DatabaseThread::waitEnded(int waitMs)
+{
+    std::unique_lock lock(m_mutex);
+    return m_answered.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return m_ended; });
+}

@@ -36,6 +36,8 @@ public:
     void abandon();
     // The thread closes the connection and ends after what is queued; waits up to waitMs.
     void finish(int waitMs);
+    // Waits up to waitMs for the thread to have ended; true when it has.
+    bool waitEnded(int waitMs);
 
     // The connection; used on other threads only while no job runs.
     QSqlDatabase &database() { return m_db; }

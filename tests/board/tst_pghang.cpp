@@ -5,6 +5,7 @@
 #include "db/Query.h"
 #include "db/SqlWork.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -43,6 +44,11 @@ private:
     int m_ticks = 0;
     std::function<void()> m_onTick;
 };
+
+int threadCount()
+{
+    return int(QDir(u"/proc/self/task"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
 
 // Counts the paints of a widget.
 class PaintWatch : public QObject
@@ -129,12 +135,18 @@ private slots:
         QVERIFY(db.lostCallRunning());
         QVERIFY_THROWS_EXCEPTION(TavlixError, q.open()); // at once: the connection is gone
 
-        // The given-up call still hangs; a connection of its own does not wait for it.
+        // The given-up call still hangs: no second connection joins it, so that lost calls and
+        // their server sessions never pile up. Once it has ended, a new one opens.
         db.setAliasName(m_pg->dataSource());
-        db.open();
+        QVERIFY_THROWS_EXCEPTION(TavlixError, db.open());
+        QVERIFY(db.lostCallRunning());
+        bool opened = false;
+        db.openAsync(&context, [&opened](std::exception_ptr error) { opened = !error; });
+        proxy.hold(false);
+        QTRY_VERIFY(opened);
+        QVERIFY(!db.lostCallRunning());
         q.open();
         QCOMPARE(q.fieldAsInteger(u"Antal"_s), companies);
-        proxy.hold(false);
         QTRY_COMPARE(proxy.connections(), 0);
     }
 
@@ -291,6 +303,10 @@ private slots:
         QCOMPARE(f.places(b.MainList), places); // nothing moved
         QCOMPARE(b.MainList[0]->FootPanel->caption(), u"Skickar…"_s);
         QVERIFY(!b.MainList[0]->FootPanel->findChild<TXiButton *>()->isEnabled());
+        // For whoever looks at it: the card on its way to the table.
+        const QString shots = QStringLiteral(QT_TESTCASE_BUILDDIR "/boardshots");
+        QDir().mkpath(shots);
+        QVERIFY(b.grab(QRect(0, 0, 480, 330)).save(shots + u"/board-sending.png"_s));
         press(*b.MainList[1]);
         QTRY_VERIFY(!b.ti_ReArrange.isActive());
         proxy.hold(false);
@@ -303,6 +319,61 @@ private slots:
         while (q.next())
             done.append(q.value(0).toInt());
         QCOMPARE(done, (QList<int> {1, 2}));
+    }
+
+    // Another session holds the ticket table locked over several REPAINT cycles (the lock lasts
+    // TAVLIX_LOCK_MS, 8 seconds unless set). The driver gives each statement up by itself, so no
+    // call is left behind and no thread or server session piles up; the cards stay, no box waits
+    // for a press, the status line does not claim contact, and once the lock ends the next cycle
+    // brings the board up to date.
+    void tableLockedByAnotherSession()
+    {
+        BoardFixture f(m_pg->dataSource(), QString::fromLatin1(PgFixture::user),
+                       QString::fromLatin1(PgFixture::password), "[SKARM]\r\nREPAINT=J\r\n");
+        for (int i = 0; i < 5; ++i)
+            f.add();
+        TF_Mainform &b = f.start(QSize(1200, 800));
+        QCOMPARE(b.MainList.size(), size_t(5));
+        b.link.database().setDeadlineMs(3000); // the driver's own limit: 2 seconds
+        TDatabase locker;
+        m_pg->connect(locker);
+        const int threadsBefore = threadCount();
+        QSqlDatabase lockHandle = locker.handle();
+        QVERIFY(lockHandle.transaction());
+        QSqlQuery lock(lockHandle);
+        QVERIFY(lock.exec(u"LOCK TABLE Tavlix IN ACCESS EXCLUSIVE MODE"_s));
+        const int lockMs = qEnvironmentVariableIntValue("TAVLIX_LOCK_MS") > 0
+            ? qEnvironmentVariableIntValue("TAVLIX_LOCK_MS")
+            : 8000;
+        QElapsedTimer locked;
+        locked.start();
+        int cycles = 0;
+        int threadsMost = 0;
+        int sessionsMost = 0;
+        while (locked.elapsed() < lockMs) {
+            cycle(b);
+            ++cycles;
+            QCOMPARE(b.MainList.size(), size_t(5));
+            QVERIFY(f.reports.isEmpty());
+            QVERIFY(b.pa_Status->caption() != u"Databas kontakt OK"_s);
+            QVERIFY(!b.link.database().lostCallRunning());
+            threadsMost = std::max(threadsMost, threadCount());
+            QVERIFY(lock.exec(u"SELECT count(*) FROM pg_stat_activity WHERE backend_type = "
+                              "'client backend'"_s)
+                    && lock.next());
+            sessionsMost = std::max(sessionsMost, lock.value(0).toInt());
+        }
+        qInfo("table locked %lld ms: %d cycles, threads %d before and at most %d during, "
+              "at most %d server sessions (the locker's and the test's included)",
+              locked.elapsed(), cycles, threadsBefore, threadsMost, sessionsMost);
+        QVERIFY(threadsMost <= threadsBefore);
+        QVERIFY(lockHandle.rollback());
+
+        f.add();
+        cycle(b);
+        QCOMPARE(b.MainList.size(), size_t(6));
+        QCOMPARE(b.pa_Status->caption(), u"Databas kontakt OK"_s);
+        QVERIFY(f.reports.isEmpty());
     }
 
 private:
