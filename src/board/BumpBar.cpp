@@ -49,7 +49,7 @@ BumpBar::BumpBar(TF_Mainform &board)
 {
     qApp->installEventFilter(this);
     connect(&board, &TF_Mainform::cardsChanged, this, &BumpBar::resync);
-    connect(&board, &TF_Mainform::bongDone, this, &BumpBar::noteDone);
+    connect(&board.model(), &TicketModel::markedDone, this, &BumpBar::noteDone);
 }
 
 BumpBar::~BumpBar()
@@ -228,14 +228,11 @@ void BumpBar::press()
     const TBoxInfo *record = selected();
     if (!record)
         return;
-    // The card's own button, through the handler and timer of a press.
-    QObject *button = record->FootPanel->findChild<TXiButton *>();
-    if (!button)
-        button = record->FootPanel;
+    // What the card's button does, tied to the selected ticket.
     if (tab() == 1)
-        m_board.PanneDblClickReady(button);
+        m_board.model().reopen(record->Number);
     else
-        m_board.PanneDblClick(button);
+        m_board.model().markDone(record->Number);
 }
 
 void BumpBar::preview()

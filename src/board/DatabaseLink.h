@@ -42,6 +42,7 @@ public:
     bool connecting() const { return m_state == State::Connecting || m_state == State::RetryWait; }
 
     TDatabase &database() { return m_db; }
+    const TDatabase &database() const { return m_db; }
     QTimer ti_InitieraDB;
     QTimer ti_SQLForsok;
 

@@ -155,11 +155,7 @@ public:
     void bu_stangClick();
 
 signals:
-    // For the keyboard and the new-ticket signal (BoardAids.h).
-    void refreshStarted();
-    void refreshEnded();
-    void bongDone(int number, const QString &id, int seconds);
-    // Cards came or went on a tab, or were made anew.
+    // Cards came or went on a tab, or were made anew (for the aids of BoardAids.h).
     void cardsChanged();
 
 protected:

@@ -19,7 +19,6 @@ void TF_Mainform::connectModel()
             [this](Tab tab, int, int number) { removeCard(tab, number); });
     connect(&m_model, &TicketModel::sendingChanged, this, &TF_Mainform::showSending);
     connect(&m_model, &TicketModel::ticked, this, &TF_Mainform::PanneKlockaTimer);
-    connect(&m_model, &TicketModel::markedDone, this, &TF_Mainform::bongDone);
     connect(&m_model, &TicketModel::buildFailed, this, &TF_Mainform::cycleFailed);
     connect(&m_model, &TicketModel::actionFailed, this, [](const QString &message) {
         // What a cook did: the general report, one box at a time.
@@ -30,8 +29,8 @@ void TF_Mainform::connectModel()
 bool TF_Mainform::idle() const
 {
     return !m_cycleRunning && !m_model.busy() && !m_model.sending() && !link.connecting()
-        && !const_cast<DatabaseLink &>(link).database().busy() && !ti_ReArrange.isActive()
-        && !ti_ReArrangeReady.isActive() && !m_settingsOpening;
+        && !link.database().busy() && !ti_ReArrange.isActive() && !ti_ReArrangeReady.isActive()
+        && !m_settingsOpening;
 }
 
 void TF_Mainform::ti_UpdateBongsTimer()
@@ -41,7 +40,6 @@ void TF_Mainform::ti_UpdateBongsTimer()
     ti_UpdateBongs.stop();
     m_cycleRunning = true;
     m_cycleFailed = false;
-    emit refreshStarted();
     link.CheckConnection([this](bool goOn) {
         if (!goOn)
             return endCycle(false);
@@ -68,15 +66,14 @@ void TF_Mainform::endCycle(bool restart)
         m_cycleError.clear();
         pa_Status->setCaption(QStringLiteral("Databas kontakt OK"));
     }
-    emit refreshEnded();
 }
 
 void TF_Mainform::cycleFailed(const QString &message)
 {
     // The cards stay as they are and the next cycle tries again; nobody has to press anything.
-    const bool lost = !link.database().isOpen() || message.contains(QStringLiteral("svarade inte"));
-    pa_Status->setCaption(lost ? QStringLiteral("Ej kontakt med databasen")
-                               : QStringLiteral("Fel vid läsning av bongar"));
+    // A call given up on closes the connection; an error of the server leaves it open.
+    pa_Status->setCaption(link.database().isOpen() ? QStringLiteral("Fel vid läsning av bongar")
+                                                   : QStringLiteral("Ej kontakt med databasen"));
     if (message != m_cycleError) {
         try {
             LogError(message);

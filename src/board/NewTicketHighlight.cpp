@@ -28,9 +28,8 @@ NewTicketHighlight::NewTicketHighlight(TF_Mainform &board, bool flash, bool soun
     m_clock.start();
     m_pulse.setInterval(100);
     connect(&m_pulse, &QTimer::timeout, this, &NewTicketHighlight::pulse);
-    connect(&board, &TF_Mainform::refreshStarted, this, &NewTicketHighlight::cycleStarted);
-    connect(&board, &TF_Mainform::refreshEnded, this, &NewTicketHighlight::cycleEnded);
-    // A rebuild outside the cycle (a ticket brought back) makes the cards anew.
+    connect(&board.model(), &TicketModel::arrived, this, &NewTicketHighlight::arrived);
+    // A rebuild makes the cards anew; their frames follow.
     connect(&board, &TF_Mainform::cardsChanged, this, &NewTicketHighlight::reattach);
 }
 
@@ -40,25 +39,13 @@ CardFrame *NewTicketHighlight::frameOf(int number) const
     return lit == m_lit.cend() ? nullptr : lit->frame.data();
 }
 
-void NewTicketHighlight::cycleStarted()
+void NewTicketHighlight::arrived(const QList<int> &numbers)
 {
-    m_before.clear();
-    for (const Ticket &ticket : m_board.model().tickets(CardLayout::Tab::Main))
-        m_before.insert(ticket.number);
-}
-
-void NewTicketHighlight::cycleEnded()
-{
-    bool added = false;
-    for (const Ticket &ticket : m_board.model().tickets(CardLayout::Tab::Main)) {
-        if (m_before.contains(ticket.number))
-            continue;
-        added = true;
-        if (m_flash)
-            m_lit.insert(ticket.number, {m_clock.elapsed() + m_durationMs, {}});
+    if (m_flash) {
+        for (const int number : numbers)
+            m_lit.insert(number, {m_clock.elapsed() + m_durationMs, {}});
     }
-    m_before.clear();
-    if (added && m_sound && sound)
+    if (m_sound && sound)
         sound();
     reattach();
 }

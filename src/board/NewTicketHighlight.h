@@ -4,7 +4,6 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -13,9 +12,9 @@ class CardFrame;
 class TF_Mainform;
 
 // Makes the cards that a refresh cycle added stand out: each pulses an orange frame for a few
-// seconds, and, when asked for, one short sound marks a cycle that added tickets. A card counts
-// as new when its ticket was not on the tab "Pågående" as the cycle began, so the cards of the
-// start-up build and those a cook brings back are not signalled.
+// seconds, and, when asked for, one short sound marks a build that added tickets. A card counts
+// as new when the model says its ticket arrived: not on the tab "Pågående" before, so the cards
+// of the start-up build and those a cook brings back are not signalled.
 class NewTicketHighlight : public QObject
 {
     Q_OBJECT
@@ -32,8 +31,7 @@ public:
     CardFrame *frameOf(int number) const;
 
 private:
-    void cycleStarted();
-    void cycleEnded();
+    void arrived(const QList<int> &numbers);
     void reattach();
     void pulse();
 
@@ -47,7 +45,6 @@ private:
     bool m_flash;
     bool m_sound;
     int m_durationMs = 6000;
-    QSet<int> m_before;
     QHash<int, Lit> m_lit;
     QElapsedTimer m_clock;
     QTimer m_pulse;

@@ -138,20 +138,27 @@ void TicketModel::submitBuild(Read read, std::function<void(Batch &)> take, Then
         });
 }
 
-void TicketModel::loadOpen(Then then)
+void TicketModel::loadAll(Tab tab, Then then)
 {
-    enqueue([this, then = std::move(then)] {
-        const QString namn = m_namn;
+    enqueue([this, tab, then = std::move(then)] {
+        const bool open = tab == Tab::Main;
+        const QStringList count = open ? S::countOpen(m_namn) : S::countDone(m_namn);
+        const QStringList select = open ? S::selectOpen(m_namn) : S::selectDone(m_namn);
         auto sent = m_database.sentStatements();
         const int timeout = m_database.driverTimeoutSeconds();
         submitBuild(
             [=](DatabaseThread &t, Batch &b) {
                 const Reader r {t, sent, timeout};
-                if (r.count(S::countOpen(namn)) > 0)
-                    r.tickets(S::selectOpen(namn), true, b.tickets);
+                if (r.count(count) > 0)
+                    r.tickets(select, open, b.tickets);
             },
-            [this](Batch &b) { takeOver(Tab::Main, std::move(b.tickets), true, true); }, then);
+            [this, tab, open](Batch &b) { takeOver(tab, std::move(b.tickets), true, open); }, then);
     });
+}
+
+void TicketModel::loadOpen(Then then)
+{
+    loadAll(Tab::Main, std::move(then));
 }
 
 void TicketModel::loadNew(Then then)
@@ -207,27 +214,20 @@ void TicketModel::loadNew(Then then)
 
 void TicketModel::loadDone(Then then)
 {
-    enqueue([this, then = std::move(then)] {
-        const QString namn = m_namn;
-        auto sent = m_database.sentStatements();
-        const int timeout = m_database.driverTimeoutSeconds();
-        submitBuild(
-            [=](DatabaseThread &t, Batch &b) {
-                const Reader r {t, sent, timeout};
-                if (r.count(S::countDone(namn)) > 0)
-                    r.tickets(S::selectDone(namn), false, b.tickets);
-            },
-            [this](Batch &b) { takeOver(Tab::Ready, std::move(b.tickets), true, false); }, then);
-    });
+    loadAll(Tab::Ready, std::move(then));
 }
 
 void TicketModel::takeOver(Tab tab, std::vector<Ticket> batch, bool replace, bool setsLastId)
 {
     std::vector<Ticket> &list = tab == Tab::Main ? m_open : m_done;
+    QSet<int> before;
+    for (const Ticket &t : list)
+        before.insert(t.number);
     if (replace)
         list.clear();
     // Never a ticket twice: one already shown keeps its card.
     std::erase_if(batch, [&](const Ticket &t) { return !replace && find(tab, t.number) >= 0; });
+    QList<int> arrivals;
     for (Ticket &t : batch) {
         if (setsLastId)
             m_lastId = t.number;
@@ -238,12 +238,20 @@ void TicketModel::takeOver(Tab tab, std::vector<Ticket> batch, bool replace, boo
                 m_unshown.insert(t.number);
             continue;
         }
+        // New to the board: neither shown before nor brought back by its cook.
+        if (tab == Tab::Main && m_builtOpen && !before.contains(t.number)
+            && !m_broughtBack.remove(t.number))
+            arrivals.append(t.number);
         list.push_back(t);
     }
+    if (tab == Tab::Main)
+        m_builtOpen = true;
     if (replace)
         emit replaced(tab, batch);
     else if (!batch.empty())
         emit appended(tab, batch);
+    if (!arrivals.isEmpty())
+        emit arrived(arrivals);
 }
 
 void TicketModel::markDone(int number)
@@ -307,6 +315,7 @@ void TicketModel::sent(const Action &action, std::exception_ptr error)
     if (action.tab == Tab::Main) {
         emit markedDone(action.number, action.id, action.seconds);
     } else {
+        m_broughtBack.insert(action.number);
         // Built anew, so that the ticket takes its place in number order.
         loadOpen();
     }

@@ -82,6 +82,8 @@ signals:
     // The ticket at position left its tab.
     void removed(CardLayout::Tab tab, int position, int number);
     void sendingChanged(CardLayout::Tab tab, int number, bool sending);
+    // Open tickets new to the board, after its first build: not those its cook brought back.
+    void arrived(const QList<int> &numbers);
     void ticked();
     // A ticket this board marked done, for the recall key.
     void markedDone(int number, const QString &id, int seconds);
@@ -100,6 +102,7 @@ private:
         int seconds;
     };
     void enqueue(std::function<void()> build);
+    void loadAll(Tab tab, Then then);
     void runNext();
     using Read = std::function<void(DatabaseThread &, Batch &)>;
     void submitBuild(Read read, std::function<void(Batch &)> take, Then then);
@@ -113,6 +116,8 @@ private:
     std::vector<Ticket> m_open;
     std::vector<Ticket> m_done;
     QSet<int> m_unshown; // open tickets whose picture cannot be shown: not read again
+    QSet<int> m_broughtBack; // reopened here, until they are read again
+    bool m_builtOpen = false; // the open tickets have been read once
     int m_lastId = 0;
     bool m_running = false;
     std::deque<std::function<void()>> m_queue;

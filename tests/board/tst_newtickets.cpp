@@ -148,6 +148,35 @@ private slots:
         QCOMPARE(framed(b.MainList), QList<int> {});
         QCOMPARE(heard, 0);
     }
+
+    // The cook brings a ticket back while a cycle reads: the late-ticket check of that cycle
+    // finds it open, and it is still not new.
+    void aTicketBroughtBackDuringACycleIsNotNew()
+    {
+        BoardFixture f("[SKARM]\r\nNYLJUD=J\r\n");
+        f.add();
+        f.add(300, 1, 754);
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        highlight(b).setDuration(60000);
+        int heard = 0;
+        highlight(b).sound = [&heard] {
+            ++heard;
+        };
+        showTab(b, 1);
+        QCOMPARE(b.ReadyList.size(), size_t(1));
+        b.ti_UpdateBongsTimer();
+        b.model().reopen(2);
+        QVERIFY(settle(b));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(framed(b.MainList), QList<int> {});
+        QCOMPARE(heard, 0);
+        // A ticket that really is new still is.
+        f.add();
+        cycle(b);
+        QCOMPARE(framed(b.MainList), QList<int> {4});
+        QCOMPARE(heard, 1);
+    }
 };
 
 QTEST_MAIN(TestNewTickets)

@@ -2,13 +2,7 @@
 #include "pos/TextUtils.h"
 #include "pos/TimeUtils.h"
 
-#include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
-
-#include <chrono>
-#include <ctime>
-#include <thread>
 
 class TestTextUtils : public QObject
 {
@@ -124,69 +118,6 @@ private slots:
         } catch (const TavlixError &e) {
             QCOMPARE(e.message(), QStringLiteral("'abc' is not a valid integer value"));
         }
-    }
-
-    // The wait runs on an injected clock: each round of event handling advances it by 250 ms and
-    // may sleep no longer than the time left.
-    void waitResponsiveHandlesEventsEveryRound()
-    {
-        qint64 now = 1000;
-        QList<qint64> bounds;
-        const WaitHooks hooks {[&now] { return now; },
-                               [&](qint64 maxWaitMs) {
-                                   bounds.append(maxWaitMs);
-                                   QCoreApplication::processEvents();
-                                   now += 250;
-                               }};
-        bool timerRan = false;
-        QTimer::singleShot(0, this, [&timerRan] { timerRan = true; });
-        WaitResponsive(1000, hooks);
-        QCOMPARE(bounds, (QList<qint64> {1000, 750, 500, 250}));
-        QVERIFY(timerRan);
-
-        bounds.clear();
-        WaitResponsive(0, hooks);
-        QCOMPARE(bounds, QList<qint64> {0});
-    }
-
-    // The real wait sleeps between events instead of spinning, yet timers and events from other
-    // threads are handled while it lasts, and it ends on time when nothing more arrives.
-    void waitResponsiveSleepsBetweenEvents()
-    {
-        constexpr int waitMs = 600;
-        QElapsedTimer wall;
-        qint64 timerAt = -1;
-        qint64 postedAt = -1;
-        QObject receiver;
-        QTimer early;
-        early.setTimerType(Qt::PreciseTimer);
-        early.setSingleShot(true);
-        connect(&early, &QTimer::timeout, &receiver, [&] { timerAt = wall.elapsed(); });
-        // Only a wait that overslept its end meets this one.
-        QTimer late;
-        late.setSingleShot(true);
-        wall.start();
-        std::thread poster([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            QMetaObject::invokeMethod(
-                &receiver, [&] { postedAt = wall.elapsed(); }, Qt::QueuedConnection);
-        });
-        early.start(100);
-        late.start(5000);
-
-        const std::clock_t cpuStart = std::clock();
-        WaitResponsive(waitMs);
-        const qint64 elapsed = wall.elapsed();
-        const double cpuMs = double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC;
-        poster.join();
-
-        QVERIFY2(timerAt >= 100 && timerAt < waitMs, qPrintable(QString::number(timerAt)));
-        QVERIFY2(postedAt >= 200 && postedAt < waitMs, qPrintable(QString::number(postedAt)));
-        QVERIFY(elapsed >= waitMs);
-        QVERIFY2(elapsed < waitMs + 1000, qPrintable(QString::number(elapsed)));
-        QVERIFY2(
-            cpuMs < elapsed * 0.05,
-            qPrintable(QStringLiteral("%1 ms of processor time in %2 ms").arg(cpuMs).arg(elapsed)));
     }
 };
 
