@@ -1,5 +1,7 @@
 #include "BoardFixture.h"
+#include "board/NewTicketHighlight.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 #include <algorithm>
@@ -77,6 +79,41 @@ private slots:
         const int cycles = b.link.database().statementsSent();
         QTRY_VERIFY(b.link.database().statementsSent() > cycles + 4);
         QCOMPARE(shownTickets(b), (QList<int> {first, third, fourth}));
+    }
+
+    // A reconnect whose rebuild fails (the table renamed meanwhile): no box waits for a press,
+    // no cycle runs inside another, the status line tells, the cards stay; once the table is
+    // back the next cycle shows it as it is, and no card is signalled as new.
+    void reconnectWhoseRebuildFails()
+    {
+        BoardFixture f;
+        for (int i = 0; i < 3; ++i)
+            f.add();
+        TF_Mainform &b = f.start();
+        b.link.secondMs = 10;
+        QSqlQuery sql(f.posDb.handle());
+        QVERIFY(sql.exec(u"ALTER TABLE Tavlix RENAME TO TavlixData"_s));
+        b.link.database().close(); // the health check fails
+        cycle(b);
+        QVERIFY(f.reports.isEmpty());
+        QCOMPARE(b.pa_Status->caption(), u"Fel vid läsning av bongar"_s);
+        QCOMPARE(shownTickets(b), (QList<int> {1, 2, 3}));
+        QVERIFY(b.ti_UpdateBongs.isActive());
+        cycle(b);
+        QVERIFY(f.reports.isEmpty());
+        // The failure is in the log once, however many cycles meet it.
+        QCOMPARE(readBytes(f.install.filePath(u"tavlix.log"_s)).count("no such table"), 1);
+
+        QVERIFY(sql.exec(u"ALTER TABLE TavlixData RENAME TO Tavlix"_s));
+        f.add();
+        cycle(b);
+        QCOMPARE(b.pa_Status->caption(), u"Databas kontakt OK"_s);
+        QCOMPARE(shownTickets(b), (QList<int> {1, 2, 3, 4}));
+        auto *highlight = b.findChild<NewTicketHighlight *>();
+        for (const int old : {1, 2, 3})
+            QVERIFY(!highlight->frameOf(old));
+        QVERIFY(highlight->frameOf(4));
+        QVERIFY(f.reports.isEmpty());
     }
 
     // A connect sequence that stops with an error leaves the board without database work: the
