@@ -11,6 +11,7 @@
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
 #include "pos/TextUtils.h"
+#include "settings/OtherBoardsSettings.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -203,6 +204,9 @@ void TF_Mainform::LoadBoardSettings()
     ti_UpdateBongs.setInterval(s.updateMs);
     m_repaint = s.repaint;
     m_horizontal = s.horizontal;
+    const OtherBoardsSettings others = readOtherBoardsSettings(boardSettingsPath());
+    m_model.setFollow(others.follow);
+    m_model.setDoneLimit(others.doneLimit);
     if (m_horizontal) {
         sb_Ready->setVertBarVisible(true);
         sb_Main->setVertBarVisible(true);

@@ -176,6 +176,7 @@ private:
     void cycleFailed(const QString &message);
     void buildCards(CardLayout::Tab tab, const std::vector<Ticket> &batch, bool replace);
     void noteSkipped(const Ticket &ticket);
+    void showNewestDone();
     void removeCard(CardLayout::Tab tab, int number);
     void showSending(CardLayout::Tab tab, int number, bool sending);
     void closeGapAfter(CardList &list, size_t position, QPoint removed, CardLayout::Tab tab);

@@ -146,8 +146,19 @@ void TF_Mainform::buildCards(Tab tab, const std::vector<Ticket> &batch, bool rep
     if (replace) {
         area->show();
         area->updateExtent();
+        if (!main && !ReadyList.empty())
+            showNewestDone();
     }
     emit cardsChanged();
+}
+
+void TF_Mainform::showNewestDone()
+{
+    // What a cook comes to recall is what was just finished: the ticket this board finished last,
+    // or else the highest number.
+    const int found = FindCard(ReadyList, m_model.lastMarkedDone());
+    const TBoxInfo &record = *ReadyList[found >= 0 ? size_t(found) : ReadyList.size() - 1];
+    sb_Ready->ensureWidgetVisible(record.Panel, 0, 0);
 }
 
 void TF_Mainform::noteSkipped(const Ticket &ticket)

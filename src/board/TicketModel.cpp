@@ -7,6 +7,7 @@
 #include "pos/TimeUtils.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace S = TicketStatements;
 
@@ -15,6 +16,7 @@ struct TicketModel::Batch
 {
     std::vector<Ticket> tickets;
     std::vector<Ticket> late; // open, at or below LastId, not known to the board
+    QList<int> left; // shown, and no longer open in the table
 };
 
 namespace {
@@ -39,12 +41,14 @@ struct Reader
         return select(lines).integer(0, QStringLiteral("Antal"));
     }
 
-    // Every row of the select, its picture decoded.
-    void tickets(const QStringList &lines, bool open, std::vector<Ticket> &out) const
+    // Every row of the select, or its last `last` rows, its picture decoded.
+    void tickets(const QStringList &lines, bool open, std::vector<Ticket> &out,
+                 size_t last = std::numeric_limits<size_t>::max()) const
     {
         const SqlWork::Rows rows = select(lines);
         const QDateTime now = QDateTime::currentDateTime();
-        for (size_t i = 0; i < rows.rows.size(); ++i) {
+        for (size_t i = rows.rows.size() - std::min(last, rows.rows.size()); i < rows.rows.size();
+             ++i) {
             const TicketRow row = readTicketRow(rows, i, open);
             Ticket t;
             t.id = row.id;
@@ -138,27 +142,20 @@ void TicketModel::submitBuild(Read read, std::function<void(Batch &)> take, Then
         });
 }
 
-void TicketModel::loadAll(Tab tab, Then then)
+void TicketModel::loadOpen(Then then)
 {
-    enqueue([this, tab, then = std::move(then)] {
-        const bool open = tab == Tab::Main;
-        const QStringList count = open ? S::countOpen(m_namn) : S::countDone(m_namn);
-        const QStringList select = open ? S::selectOpen(m_namn) : S::selectDone(m_namn);
+    enqueue([this, then = std::move(then)] {
+        const QString namn = m_namn;
         auto sent = m_database.sentStatements();
         const int timeout = m_database.driverTimeoutSeconds();
         submitBuild(
             [=](DatabaseThread &t, Batch &b) {
                 const Reader r {t, sent, timeout};
-                if (r.count(count) > 0)
-                    r.tickets(select, open, b.tickets);
+                if (r.count(S::countOpen(namn)) > 0)
+                    r.tickets(S::selectOpen(namn), true, b.tickets);
             },
-            [this, tab, open](Batch &b) { takeOver(tab, std::move(b.tickets), true, open); }, then);
+            [this](Batch &b) { takeOver(Tab::Main, std::move(b.tickets), true, true); }, then);
     });
-}
-
-void TicketModel::loadOpen(Then then)
-{
-    loadAll(Tab::Main, std::move(then));
 }
 
 void TicketModel::loadNew(Then then)
@@ -169,8 +166,13 @@ void TicketModel::loadNew(Then then)
         // Only numbers, and only of tickets the board does not know: with nothing missing the
         // cycle reads no row at all.
         QSet<int> known = m_unshown;
-        for (const Ticket &t : m_open)
+        QList<int> shown;
+        for (const Ticket &t : m_open) {
             known.insert(t.number);
+            shown.append(t.number);
+        }
+        std::sort(shown.begin(), shown.end());
+        const bool follow = m_follow;
         auto sent = m_database.sentStatements();
         const int timeout = m_database.driverTimeoutSeconds();
         submitBuild(
@@ -184,21 +186,34 @@ void TicketModel::loadNew(Then then)
                         last = std::max(last, ticket.number);
                     }
                 }
-                // A lower number committed after a higher one was read, or a ticket reopened
-                // elsewhere.
+                // A lower number committed after a higher one was read, a ticket reopened
+                // elsewhere, and, when the board follows the others, the shown tickets that are
+                // no longer open.
                 QList<int> sorted(known.begin(), known.end());
                 std::sort(sorted.begin(), sorted.end());
-                const SqlWork::Rows numbers = r.select(S::selectOpenNumbers(namn, last, sorted));
+                const SqlWork::Rows changed =
+                    r.select(S::selectChanged(namn, last, sorted, follow ? shown : QList<int> {}));
                 QList<int> missing;
-                for (size_t i = 0; i < numbers.rows.size(); ++i) {
-                    const int number = numbers.integer(i, QStringLiteral("ID"));
-                    if (!known.contains(number))
+                for (size_t i = 0; i < changed.rows.size(); ++i) {
+                    const int number = changed.integer(i, QStringLiteral("ID"));
+                    if (changed.integer(i, QStringLiteral("Status")) != 0)
+                        b.left.append(number);
+                    else if (!known.contains(number))
                         missing.append(number);
                 }
                 if (!missing.isEmpty())
                     r.tickets(S::selectOpenAmong(namn, missing), true, b.late);
             },
             [this](Batch &b) {
+                // Finished on another board, or changed by other means: the card leaves, unless
+                // this board's own change of it is on its way.
+                for (const int number : b.left) {
+                    const int found = find(Tab::Main, number);
+                    if (found < 0 || m_actions.contains(number))
+                        continue;
+                    m_open.erase(m_open.begin() + found);
+                    emit removed(Tab::Main, found, number);
+                }
                 std::vector<Ticket> all = std::move(b.tickets);
                 const size_t fresh = all.size();
                 for (Ticket &t : b.late)
@@ -214,7 +229,23 @@ void TicketModel::loadNew(Then then)
 
 void TicketModel::loadDone(Then then)
 {
-    loadAll(Tab::Ready, std::move(then));
+    enqueue([this, then = std::move(then)] {
+        const QString namn = m_namn;
+        const auto limit = size_t(m_doneLimit);
+        auto sent = m_database.sentStatements();
+        const int timeout = m_database.driverTimeoutSeconds();
+        submitBuild(
+            [=](DatabaseThread &t, Batch &b) {
+                // The latest done tickets only, among the last numbers: however long the table's
+                // history, the tab opens as fast and holds as much.
+                const Reader r {t, sent, timeout};
+                const int highest = r.count(S::highestNumber());
+                const int from = std::max(0, highest - doneWindowPerTicket * int(limit));
+                if (r.count(S::countDoneAbove(namn, from)) > 0)
+                    r.tickets(S::selectDoneAbove(namn, from), false, b.tickets, limit);
+            },
+            [this](Batch &b) { takeOver(Tab::Ready, std::move(b.tickets), true, false); }, then);
+    });
 }
 
 void TicketModel::takeOver(Tab tab, std::vector<Ticket> batch, bool replace, bool setsLastId)
@@ -313,6 +344,7 @@ void TicketModel::sent(const Action &action, std::exception_ptr error)
         emit removed(action.tab, found, action.number);
     }
     if (action.tab == Tab::Main) {
+        m_lastMarkedDone = action.number;
         emit markedDone(action.number, action.id, action.seconds);
     } else {
         m_broughtBack.insert(action.number);

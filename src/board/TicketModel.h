@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QTimer>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -45,6 +46,14 @@ public:
 
     void setDevice(const QString &namn) { m_namn = namn; }
     QString device() const { return m_namn; }
+    // Follow the other boards: each cycle also takes away the shown tickets that are no longer
+    // open in the table.
+    void setFollow(bool follow) { m_follow = follow; }
+    // The most done tickets the tab "Klara" reads: the latest, among the last
+    // doneWindowPerTicket × limit numbers.
+    static constexpr int doneWindowPerTicket = 10;
+    void setDoneLimit(int limit) { m_doneLimit = std::max(1, limit); }
+    int doneLimit() const { return m_doneLimit; }
 
     const std::vector<Ticket> &tickets(Tab tab) const { return tab == Tab::Main ? m_open : m_done; }
     // The position of the ticket on its tab, -1 when it is not there.
@@ -53,12 +62,16 @@ public:
     // A build is under way or waiting.
     bool busy() const { return m_running || !m_queue.empty(); }
     bool sending() const { return !m_actions.isEmpty(); }
+    // The ticket this board marked done last; 0 before the first.
+    int lastMarkedDone() const { return m_lastMarkedDone; }
 
     // The builds; then runs once the result has been taken over, or the build has failed.
     using Then = std::function<void()>;
     void loadOpen(Then then = {}); // every open ticket, replacing those shown
-    void loadNew(Then then = {}); // those above LastId, and open ones the board does not know
-    void loadDone(Then then = {}); // every done ticket, replacing those shown
+    // Those above LastId, open ones near it that the board does not know, and (following the
+    // other boards) the shown ones that are no longer open.
+    void loadNew(Then then = {});
+    void loadDone(Then then = {}); // the latest done tickets, replacing those shown
 
     // The cook's changes of status. The ticket is marked as sending until the table holds the
     // change; then it leaves its tab. Reopening builds the open tickets anew.
@@ -102,7 +115,6 @@ private:
         int seconds;
     };
     void enqueue(std::function<void()> build);
-    void loadAll(Tab tab, Then then);
     void runNext();
     using Read = std::function<void(DatabaseThread &, Batch &)>;
     void submitBuild(Read read, std::function<void(Batch &)> take, Then then);
@@ -113,12 +125,15 @@ private:
 
     TDatabase &m_database;
     QString m_namn = QStringLiteral("Alla");
+    bool m_follow = true;
+    int m_doneLimit = 100;
     std::vector<Ticket> m_open;
     std::vector<Ticket> m_done;
     QSet<int> m_unshown; // open tickets whose picture cannot be shown: not read again
     QSet<int> m_broughtBack; // reopened here, until they are read again
     bool m_builtOpen = false; // the open tickets have been read once
     int m_lastId = 0;
+    int m_lastMarkedDone = 0;
     bool m_running = false;
     std::deque<std::function<void()>> m_queue;
     QHash<int, Action> m_actions; // under way, by ticket number

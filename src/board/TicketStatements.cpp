@@ -3,6 +3,8 @@
 #include "db/Query.h"
 #include "db/SqlWork.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString alla = QStringLiteral("Alla");
@@ -53,17 +55,6 @@ QStringList selectNewOpen(const QString &namn, int lastId)
                       {idBound(lastId), QStringLiteral("Order by ID")});
 }
 
-QStringList countDone(const QString &namn)
-{
-    return withDevice(QStringLiteral("Select Count(*) Antal from Tavlix where Status=1"), namn);
-}
-
-QStringList selectDone(const QString &namn)
-{
-    return withDevice(QStringLiteral("Select * from Tavlix where Status = 1"), namn,
-                      {QStringLiteral("Order by ID")});
-}
-
 namespace {
 
 QString numberList(const QList<int> &numbers)
@@ -76,19 +67,52 @@ QString numberList(const QList<int> &numbers)
 
 } // namespace
 
-QStringList selectOpenNumbers(const QString &namn, int lastId, const QList<int> &known)
-{
-    QStringList tail {QStringLiteral("And ID <= ") + QString::number(lastId)};
-    if (!known.isEmpty() && known.size() <= maxKnown)
-        tail.append(QStringLiteral("And ID not in ") + numberList(known));
-    return withDevice(QStringLiteral("Select ID from Tavlix where Status = 0"), namn, tail);
-}
-
 QStringList selectOpenAmong(const QString &namn, const QList<int> &numbers)
 {
     return withDevice(
         QStringLiteral("Select * from Tavlix where Status = 0"), namn,
         {QStringLiteral("And ID in ") + numberList(numbers), QStringLiteral("Order by ID")});
+}
+
+QStringList selectChanged(const QString &namn, int lastId, const QList<int> &known,
+                          const QList<int> &shown)
+{
+    const QString low = QString::number(std::max(0, lastId - lateWindow));
+    const bool askShown = !shown.isEmpty() && shown.size() <= maxKnown;
+    const bool leaveKnown = !known.isEmpty() && known.size() <= maxKnown;
+    const QString first = QStringLiteral("Select ID, Status from Tavlix where ")
+        + (askShown ? QStringLiteral("(ID > ") + low + QStringLiteral(" Or ID in ")
+                   + numberList(shown) + u')'
+                    : QStringLiteral("ID > ") + low);
+    QStringList tail {QStringLiteral("And ID <= ") + QString::number(lastId)};
+    const QString late = leaveKnown
+        ? QStringLiteral("Status = 0 And ID not in ") + numberList(known)
+        : QStringLiteral("Status = 0");
+    if (askShown) {
+        tail.append(QStringLiteral("And ((") + late + QStringLiteral(") Or (Status <> 0 And ID in ")
+                    + numberList(shown) + QStringLiteral("))"));
+    } else {
+        tail.append(QStringLiteral("And ") + late);
+    }
+    return withDevice(first, namn, tail);
+}
+
+QStringList highestNumber()
+{
+    return {QStringLiteral("Select Max(ID) Antal from Tavlix")};
+}
+
+QStringList countDoneAbove(const QString &namn, int from)
+{
+    return withDevice(QStringLiteral("Select Count(*) Antal from Tavlix where Status=1"), namn,
+                      {QStringLiteral("And ID > ") + QString::number(from)});
+}
+
+QStringList selectDoneAbove(const QString &namn, int from)
+{
+    return withDevice(
+        QStringLiteral("Select * from Tavlix where Status = 1"), namn,
+        {QStringLiteral("And ID > ") + QString::number(from), QStringLiteral("Order by ID")});
 }
 
 QStringList markDone(int seconds, const QString &id)

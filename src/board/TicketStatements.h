@@ -17,16 +17,24 @@ QStringList countOpen(const QString &namn);
 QStringList countNewOpen(const QString &namn, int lastId);
 QStringList selectOpen(const QString &namn);
 QStringList selectNewOpen(const QString &namn, int lastId);
-QStringList countDone(const QString &namn);
-QStringList selectDone(const QString &namn);
-// The late-commit check: the numbers, and nothing else, of the open tickets at or below lastId
-// that are not among known, and then the open tickets among numbers (which must not be empty), in
-// ascending number. The server leaves out the known tickets, so that a cycle with nothing late
-// reads no row however many cards the tab holds; beyond maxKnown numbers the statement would
-// grow too long, and the board sorts out the known ones itself.
+// The open tickets among numbers (which must not be empty), in ascending number.
 constexpr int maxKnown = 1000;
-QStringList selectOpenNumbers(const QString &namn, int lastId, const QList<int> &known = {});
 QStringList selectOpenAmong(const QString &namn, const QList<int> &numbers);
+// What changed among the tickets near LastId and those the board shows, in one statement whose
+// cost does not grow with the table's history: the numbers and states of the open tickets at or
+// below lastId, and above lastId - lateWindow, that are not among known (a late commit, a ticket
+// reopened elsewhere), and, when shown is not empty, of the shown tickets that are no longer open
+// (finished on another board, or changed by other means). With nothing changed it reads no row.
+// Beyond maxKnown numbers the lists would make the statement too long: the shown tickets are
+// then not asked about, and the board sorts out the known ones itself.
+constexpr int lateWindow = 1000;
+QStringList selectChanged(const QString &namn, int lastId, const QList<int> &known,
+                          const QList<int> &shown);
+// The highest ticket number there is, and the done tickets above from, for a tab "Klara" that
+// reads the latest done tickets only.
+QStringList highestNumber();
+QStringList countDoneAbove(const QString &namn, int from);
+QStringList selectDoneAbove(const QString &namn, int from);
 QStringList markDone(int seconds, const QString &id);
 QStringList reopen(int seconds, const QString &id);
 QStringList deviceNames();

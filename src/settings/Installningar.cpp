@@ -2,6 +2,7 @@
 
 #include "BoardSettings.h"
 #include "NewTicketSettings.h"
+#include "OtherBoardsSettings.h"
 #include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
@@ -158,6 +159,9 @@ TF_Installningar::TF_Installningar(QWidget *board)
     newTicketBoxes = new NewTicketBoxes(this);
     setTabOrder(cb_Horisontalt, newTicketBoxes->cb_NyBlinka);
     setTabOrder(newTicketBoxes->cb_NyBlinka, newTicketBoxes->cb_NyLjud);
+    otherBoardsBoxes = new OtherBoardsBoxes(this);
+    setTabOrder(newTicketBoxes->cb_NyLjud, otherBoardsBoxes->cb_Synka);
+    setTabOrder(otherBoardsBoxes->cb_Synka, otherBoardsBoxes->ed_KlaraAntal);
 
     const auto guard = [this](void (TF_Installningar::*handler)()) {
         return [this, handler] {
@@ -220,6 +224,7 @@ void TF_Installningar::LoadSettings()
     cb_Horisontalt->setChecked(t.horizontal);
     showValue(co_BongUtskrift, t.namn);
     newTicketBoxes->load(boardSettingsPath());
+    otherBoardsBoxes->load(boardSettingsPath());
 }
 
 void TF_Installningar::SaveSettings()
@@ -230,6 +235,7 @@ void TF_Installningar::SaveSettings()
                         co_Uppdatera->currentText(), cb_UpdateAll->isChecked(),
                         cb_Horisontalt->isChecked(), co_BongUtskrift->currentText()});
     newTicketBoxes->save(boardSettingsPath());
+    otherBoardsBoxes->save(boardSettingsPath());
 }
 
 void TF_Installningar::setDeviceNames(const QStringList &names)

@@ -10,6 +10,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class NewTicketBoxes;
+class OtherBoardsBoxes;
 class TPanel;
 class TXiButton;
 
@@ -54,6 +55,7 @@ public:
     TXiButton *bu_BytSkarm = nullptr;
     TXiButton *bu_stang = nullptr;
     NewTicketBoxes *newTicketBoxes = nullptr; // NYBLINKA, NYLJUD
+    OtherBoardsBoxes *otherBoardsBoxes = nullptr; // SYNKA, KLARAANTAL
 
     void LoadSettings();
     void SaveSettings();

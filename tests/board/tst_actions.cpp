@@ -48,6 +48,7 @@ TF_Mainform &showDone(BoardFixture &f, int count)
         f.add(300, 1, 100);
     TF_Mainform &b = f.start(boardSize);
     showTab(b, 1);
+    b.sb_Ready->setHorzPosition(0); // from the first card on; the tab opens at the newest
     return b;
 }
 

@@ -111,6 +111,7 @@ private slots:
         TF_Mainform &b = f.start(QSize(700, 800));
         showTab(b, 1);
         QCOMPARE(b.ReadyList.size(), size_t(12));
+        b.sb_Ready->setHorzPosition(0); // it opens at the newest
         key(b, Qt::Key_9);
         QCOMPARE(selectedNumber(b), 9);
         b.sb_Ready->setHorzPosition(227);

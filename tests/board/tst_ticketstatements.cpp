@@ -39,24 +39,32 @@ private slots:
         QTest::newRow("select new open") << S::selectNewOpen(u"Grill"_s, 7)
                                          << QStringList {u"Select * from Tavlix where Status = 0"_s,
                                                          grill, u"And ID > 7"_s, u"Order by ID"_s};
-        QTest::newRow("count done")
-            << S::countDone(u"Alla"_s)
-            << QStringList {u"Select Count(*) Antal from Tavlix where Status=1"_s};
-        QTest::newRow("select done")
-            << S::selectDone(u"Grill"_s)
-            << QStringList {u"Select * from Tavlix where Status = 1"_s, grill, u"Order by ID"_s};
-        QTest::newRow("open numbers") << S::selectOpenNumbers(u"Grill"_s, 1203)
-                                      << QStringList {u"Select ID from Tavlix where Status = 0"_s,
-                                                      grill, u"And ID <= 1203"_s};
-        QTest::newRow("open numbers, some known")
-            << S::selectOpenNumbers(u"Alla"_s, 9, {2, 5})
-            << QStringList {u"Select ID from Tavlix where Status = 0"_s, u"And ID <= 9"_s,
-                            u"And ID not in (2, 5)"_s};
+        QTest::newRow("highest number")
+            << S::highestNumber() << QStringList {u"Select Max(ID) Antal from Tavlix"_s};
+        QTest::newRow("count latest done")
+            << S::countDoneAbove(u"Alla"_s, 19000)
+            << QStringList {u"Select Count(*) Antal from Tavlix where Status=1"_s,
+                            u"And ID > 19000"_s};
+        QTest::newRow("select latest done")
+            << S::selectDoneAbove(u"Grill"_s, 0)
+            << QStringList {u"Select * from Tavlix where Status = 1"_s, grill, u"And ID > 0"_s,
+                            u"Order by ID"_s};
+        QTest::newRow("changed, nothing shown")
+            << S::selectChanged(u"Grill"_s, 1203, {}, {})
+            << QStringList {u"Select ID, Status from Tavlix where ID > 203"_s, grill,
+                            u"And ID <= 1203"_s, u"And Status = 0"_s};
+        QTest::newRow("changed, shown and known")
+            << S::selectChanged(u"Alla"_s, 9, {2, 5, 7}, {2, 5})
+            << QStringList {u"Select ID, Status from Tavlix where (ID > 0 Or ID in (2, 5))"_s,
+                            u"And ID <= 9"_s,
+                            u"And ((Status = 0 And ID not in (2, 5, 7)) Or (Status <> 0 And ID "
+                            "in (2, 5)))"_s};
         QList<int> many(S::maxKnown + 1);
         std::iota(many.begin(), many.end(), 1);
-        QTest::newRow("open numbers, too many known")
-            << S::selectOpenNumbers(u"Alla"_s, 2000, many)
-            << QStringList {u"Select ID from Tavlix where Status = 0"_s, u"And ID <= 2000"_s};
+        QTest::newRow("changed, too many known")
+            << S::selectChanged(u"Alla"_s, 2000, many, many)
+            << QStringList {u"Select ID, Status from Tavlix where ID > 1000"_s, u"And ID <= 2000"_s,
+                            u"And Status = 0"_s};
         QTest::newRow("open among") << S::selectOpenAmong(u"Alla"_s, {3, 17})
                                     << QStringList {u"Select * from Tavlix where Status = 0"_s,
                                                     u"And ID in (3, 17)"_s, u"Order by ID"_s};
@@ -73,10 +81,11 @@ private slots:
             << QStringList {u"Select Count(*) Antal from Tavlix where Status=0"_s,
                             u"And LopNrFavUt in (Select LopNr from FavUt where Namn='alla')"_s};
         QTest::newRow("quote doubled")
-            << S::countDone(u"Olle's grill"_s)
+            << S::countDoneAbove(u"Olle's grill"_s, 0)
             << QStringList {
                    u"Select Count(*) Antal from Tavlix where Status=1"_s,
-                   u"And LopNrFavUt in (Select LopNr from FavUt where Namn='Olle''s grill')"_s};
+                   u"And LopNrFavUt in (Select LopNr from FavUt where Namn='Olle''s grill')"_s,
+                   u"And ID > 0"_s};
         QTest::newRow("upgrade") << S::addBongChanged()
                                  << QStringList {
                                         u"Alter table Tavlix Add BongChanged VarBinary(Max) "_s};
@@ -152,7 +161,9 @@ private slots:
         QCOMPARE(count(S::countOpen(u"x') or ('1'='1"_s)), 0);
         QCOMPARE(count(S::countNewOpen(u"Alla"_s, 1)), 3);
         QCOMPARE(count(S::countNewOpen(u"Grill"_s, 1)), 0);
-        QCOMPARE(count(S::countDone(u"Grill"_s)), 1);
+        QCOMPARE(count(S::countDoneAbove(u"Grill"_s, 0)), 1);
+        QCOMPARE(count(S::countDoneAbove(u"Grill"_s, 4)), 0);
+        QCOMPARE(count(S::highestNumber()), 5);
 
         const auto rows = [&](const QStringList &lines, bool withNumber) {
             open(lines);
@@ -174,21 +185,25 @@ private slots:
         const QList<TicketRow> newer = rows(S::selectNewOpen(u"Kök"_s, 2), true);
         QCOMPARE(newer.size(), 1);
         QCOMPARE(newer[0].number, 5);
-        open(S::selectOpenNumbers(u"Alla"_s, 3));
+        const auto changed = [&](const QList<int> &known, const QList<int> &shown) {
+            open(S::selectChanged(u"Alla"_s, 5, known, shown));
+            QList<QPair<int, int>> out;
+            for (; !q.eof(); q.next())
+                out.append({q.fieldAsInteger(u"ID"_s), q.fieldAsInteger(u"Status"_s)});
+            std::sort(out.begin(), out.end());
+            return out;
+        };
+        open(S::selectChanged(u"Alla"_s, 3, {}, {}));
         QVERIFY_THROWS_EXCEPTION(TavlixError, q.fieldAsBytes(u"Bong"_s)); // no picture read
-        QList<int> numbers;
-        for (; !q.eof(); q.next())
-            numbers.append(q.fieldAsInteger(u"ID"_s));
-        std::sort(numbers.begin(), numbers.end());
-        QCOMPARE(numbers, (QList<int> {1, 2, 3}));
-        open(S::selectOpenNumbers(u"Alla"_s, 3, {1, 3}));
-        QCOMPARE(q.fieldAsInteger(u"ID"_s), 2);
-        q.next();
-        QVERIFY(q.eof());
+        QCOMPARE(changed({}, {}), (QList<QPair<int, int>> {{1, 0}, {2, 0}, {3, 0}, {5, 0}}));
+        // Nothing changed: no row. Ticket 2 not known, ticket 4 shown although done: both.
+        QCOMPARE(changed({1, 2, 3, 5}, {1, 2, 3, 5}), (QList<QPair<int, int>> {}));
+        QCOMPARE(changed({1, 3, 5}, {1, 3, 4, 5}), (QList<QPair<int, int>> {{2, 0}, {4, 1}}));
         const QList<TicketRow> among = rows(S::selectOpenAmong(u"Kök"_s, {5, 1, 4}), true);
         QCOMPARE(among.size(), 1);
         QCOMPARE(among[0].bong, QByteArray("\0\x01\xff\x80", 4));
-        const QList<TicketRow> done = rows(S::selectDone(u"Grill"_s), false);
+        QCOMPARE(rows(S::selectDoneAbove(u"Grill"_s, 4), false).size(), 0);
+        const QList<TicketRow> done = rows(S::selectDoneAbove(u"Grill"_s, 3), false);
         QCOMPARE(done.size(), 1);
         QCOMPARE(done[0].id, u"4");
         QCOMPARE(done[0].sekunder, 754);

@@ -5,6 +5,7 @@
 #include "pos/InstallDir.h"
 #include "settings/Installningar.h"
 #include "settings/NewTicketSettings.h"
+#include "settings/OtherBoardsSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -193,8 +194,9 @@ private slots:
             w.bu_Vaster, w.bu_Hoger, w.co_Rader, w.ed_GronSek, w.ed_GulSek, w.ed_RodSek,
             w.co_Uppdatera, w.bu_BytSkarm, w.bu_stang, w.cb_UpdateAll, w.bu_VansterHoger,
             w.bu_VansterVanster, w.ed_Vanster, w.co_BongUtskrift, w.cb_Horisontalt,
-            // the new-ticket boxes come last, after every control of the original order
-            w.newTicketBoxes->cb_NyBlinka, w.newTicketBoxes->cb_NyLjud, w.ed_Bredd};
+            // the boxes added later come last, after every control of the original order
+            w.newTicketBoxes->cb_NyBlinka, w.newTicketBoxes->cb_NyLjud,
+            w.otherBoardsBoxes->cb_Synka, w.otherBoardsBoxes->ed_KlaraAntal, w.ed_Bredd};
         for (QWidget *next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
