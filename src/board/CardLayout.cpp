@@ -134,6 +134,7 @@ Placement Cursor::place(int pictureHeight)
         m_q += tall.extraRows;
         m_slot += tall.extraRows;
         p.height = fittedHeight(tall, p.top, m_h, m_areaHeight);
+        p.span = tall;
         p.row = m_q;
         p.col = 0;
         skip();
@@ -152,6 +153,7 @@ Placement Cursor::place(int pictureHeight)
     if (m_main)
         m_main->mainSlots += tall.extraRows;
     p.height = fittedHeight(tall, p.top, m_h, m_areaHeight);
+    p.span = tall;
     p.row = m_q;
     p.col = m_tab == Tab::Main ? m_x : 0;
     advanceHorizontal();

@@ -70,6 +70,7 @@ struct Placement
     int height = 0;
     int row = 0;
     int col = 0;
+    Tall span {0, 0}; // before it was fitted to its place
 };
 
 // The cursor of one build: one call of place() or skip() per ticket, in reading order.

@@ -47,6 +47,7 @@ struct TBoxInfo
     QString Id;
     int Seconds = 0;
     int Number = 0; // the tag of Panel, kept here so that finding a card reads no property
+    CardLayout::Tall Span {0, 0}; // the height and further rows its picture asked for
 };
 
 using CardList = std::vector<std::unique_ptr<TBoxInfo>>;
@@ -180,6 +181,7 @@ private:
     void removeCard(CardLayout::Tab tab, int number);
     void showSending(CardLayout::Tab tab, int number, bool sending);
     void closeGapAfter(CardList &list, size_t position, QPoint removed, CardLayout::Tab tab);
+    void fitCardHeight(TBoxInfo &record, int height);
 
     QString m_namn = QStringLiteral("Alla");
     int m_rader = 3;

@@ -1,4 +1,5 @@
 #include "CardArea.h"
+#include "CardFrame.h"
 #include "Mainform.h"
 #include "controls/Panel.h"
 #include "controls/PixImageBox.h"
@@ -68,12 +69,17 @@ void TF_Mainform::closeGapAfter(CardList &list, size_t position, QPoint removed,
     for (size_t i = position; i < list.size(); ++i)
         later.append(QPoint(list[i]->Left, list[i]->Top));
     const QList<QPoint> moved = CardLayout::closeGap(later, removed);
+    // A card that moves takes the height its new place gives it, over the rows it spans.
+    const CardArea *area = tab == Tab::Main ? sb_Main : sb_Ready;
+    const int h = CardLayout::rowHeight(area->cardsHeight(), m_rader);
     for (size_t i = position; i < list.size(); ++i) {
         TBoxInfo &record = *list[i];
         const QPoint to = moved[qsizetype(i - position)];
         record.Panel->move(to);
         record.Left = to.x();
         record.Top = to.y();
+        fitCardHeight(record,
+                      CardLayout::fittedHeight(record.Span, to.y(), h, area->cardsHeight()));
     }
     if (tab != Tab::Main)
         return;
@@ -92,6 +98,20 @@ void TF_Mainform::closeGapAfter(CardList &list, size_t position, QPoint removed,
         layoutState.nextCol = cell.x();
     else
         layoutState.mainSlots = cell.x() * std::max(1, s.rader) + cell.y() - 1;
+}
+
+void TF_Mainform::fitCardHeight(TBoxInfo &record, int height)
+{
+    if (record.Panel->height() == height)
+        return;
+    const int width = record.Panel->width();
+    const int foot = record.FootPanel->height();
+    record.Panel->resize(width, height);
+    record.FootPanel->move(0, height - foot);
+    record.ImageBox->resize(width, std::max(0, height - foot));
+    // A selection or new-ticket frame follows the picture's edge.
+    for (CardFrame *frame : record.Panel->findChildren<CardFrame *>(Qt::FindDirectChildrenOnly))
+        frame->attachTo(record.Panel, height - foot);
 }
 
 void TF_Mainform::removeCard(Tab tab, int number)

@@ -139,7 +139,7 @@ void TF_Mainform::buildCards(Tab tab, const std::vector<Ticket> &batch, bool rep
         // The layout compares the picture's height as the card shows it with the row height.
         const CardLayout::Placement p =
             cursor.place(shownPictureHeight(pa_Mall->width(), ticket.picture.size()));
-        BuildCard(p.left, p.top, p.height, p.row, p.col, tab, ticket);
+        BuildCard(p.left, p.top, p.height, p.row, p.col, tab, ticket)->Span = p.span;
         if (ticket.sending)
             showSending(tab, ticket.number, true);
     }

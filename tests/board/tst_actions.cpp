@@ -1,4 +1,5 @@
 #include "BoardFixture.h"
+#include "board/CardLayout.h"
 #include "board/PageColumn.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
@@ -90,6 +91,53 @@ private slots:
         f.add();
         cycle(b);
         QCOMPARE(b.MainList.back()->Panel->pos(), before[3]);
+    }
+
+    // The rows share an area whose height three does not divide: the bottom row is lower. A
+    // card that closes a gap takes the height of its new row, so that none stops short of its
+    // slot or runs past the area; a tall card keeps its span.
+    void closedGapRefitsHeights_data()
+    {
+        QTest::addColumn<bool>("horizontal");
+        QTest::addColumn<int>("cards");
+        QTest::addColumn<int>("tallAt"); // in an upper row, spanning two
+        // Vertical: the third card leaves the bottom row, the fourth moves into it.
+        QTest::newRow("vertical") << false << 5 << 4;
+        // Horizontal, five columns: the eleventh card leaves the bottom row.
+        QTest::newRow("horizontal") << true << 12 << 6;
+    }
+
+    void closedGapRefitsHeights()
+    {
+        QFETCH(bool, horizontal);
+        QFETCH(int, cards);
+        QFETCH(int, tallAt);
+        BoardFixture f(horizontal ? "[SKARM]\r\nHORIZONTAL=J\r\n" : QByteArray());
+        for (int i = 0; i < cards; ++i)
+            f.add(i == tallAt ? 1000 : 300);
+        TF_Mainform &b = f.start(QSize(1200, 798));
+        const int area = b.sb_Main->cardsHeight();
+        const int h = CardLayout::rowHeight(area, 3);
+        const int bottom = area - CardLayout::rowTop(3, h);
+        QVERIFY2(bottom != h, "the bottom row must differ for this test");
+        const auto expected = [&](const TBoxInfo &card) {
+            if (card.Span.extraRows > 0)
+                return std::min(card.Span.height, area - card.Top);
+            return card.Top == CardLayout::rowTop(3, h) ? bottom : h;
+        };
+        const TBoxInfo &tall = *b.MainList[size_t(tallAt)];
+        const int tallHeight = tall.Panel->height();
+        QVERIFY(tallHeight > h);
+        QCOMPARE(tall.Span.extraRows, 1);
+        press(*b.MainList.front());
+        QVERIFY(settle(b));
+        for (const auto &card : b.MainList) {
+            QCOMPARE(card->Panel->height(), expected(*card));
+            QCOMPARE(card->FootPanel->geometry().bottom(), card->Panel->height() - 1);
+            QCOMPARE(card->ImageBox->height(), card->Panel->height() - card->FootPanel->height());
+            QVERIFY(card->Top + card->Panel->height() <= area);
+        }
+        QCOMPARE(tall.Panel->height(), tallHeight); // moved up a place, over its two rows
     }
 
     void okOnTheOnlyCard()
