@@ -1,11 +1,14 @@
 // Measures the board against a real SQLite database filled the way the simulator fills it, and
 // prints one table. "tavlix_bench" runs everything; "tavlix_bench klara M DEPTH [shaded]" and
 // "tavlix_bench cards N DEPTH [shaded]" run one memory measurement in a process of its own, and
-// "tavlix_bench build N DEPTH" one full build.
+// "tavlix_bench build N DEPTH" one full build; SharedTableBench.h tells of "history" and
+// "boards".
+#include "BenchSupport.h"
 #include "BmpWriter.h"
 #include "FileHelpers.h"
 #include "OdbcFixture.h"
 #include "PosDatabase.h"
+#include "SharedTableBench.h"
 #include "TicketRenderer.h"
 #include "board/CardArea.h"
 #include "board/Mainform.h"
@@ -37,134 +40,6 @@
 #include <unistd.h>
 
 namespace {
-
-double cpuSeconds(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID)
-{
-    timespec t {};
-    clock_gettime(clock, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-// The board's own thread: the database driver works on a thread of its own, so that what the
-// board adds to a build is told apart from the driver's work, whose time varies from round to
-// round by more than the board's part at one and eight bits per pixel.
-double boardSeconds()
-{
-    return cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-}
-
-// Times are the process's CPU time, which other work on a shared machine does not stretch as it
-// stretches wall time; the database driver runs in the process, so its work counts.
-class CpuTimer
-{
-public:
-    void start() { m_start = cpuSeconds(); }
-    void restart() { start(); }
-    double elapsedMs() const { return (cpuSeconds() - m_start) * 1000; }
-
-private:
-    double m_start = cpuSeconds();
-};
-
-// The memory in use: what the allocator keeps of freed blocks is given back first.
-double residentMiB()
-{
-    malloc_trim(0);
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1
-        ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)
-        : 0;
-}
-
-double peakMiB()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
-
-// Rendered tickets, made once per depth and reused; each row gets its own copy in the table.
-// The same sixteen tickets at every depth: black and white as a printer prints them, or shaded.
-QList<QByteArray> ticketBytes(int depth, bool shaded = false, int count = 16)
-{
-    QRandomGenerator random(1);
-    QList<QByteArray> out;
-    for (int i = 0; i < count; ++i)
-        out.append(bmpBytes(
-            renderTicket(randomTicket(i + 1, QStringLiteral("Kök"), random), 576, shaded), depth));
-    return out;
-}
-
-qint64 decodedBytes(const QList<QByteArray> &pictures)
-{
-    qint64 bytes = 0;
-    for (const QByteArray &p : pictures)
-        bytes += QImage::fromData(p, "BMP").sizeInBytes();
-    return bytes / pictures.size();
-}
-
-// A board on its own data source, not started: no timer of its own runs.
-struct Bench
-{
-    OdbcFixture &odbc = OdbcFixture::instance();
-    QString dsn = odbc.addDataSource(odbc.uniqueName(QStringLiteral("Bench")), false);
-    QTemporaryDir install;
-    TDatabase db;
-    std::unique_ptr<PosDatabase> pos;
-    std::unique_ptr<TF_Mainform> board;
-    int device = 0;
-
-    Bench()
-    {
-        setInstallDirOverride(install.path());
-        writeBytes(install.filePath(QStringLiteral("krumel.ini")),
-                   "[DATABAS]\r\nALIAS=" + dsn.toLatin1() + "\r\n");
-        db.setAliasName(dsn);
-        db.open();
-        pos = std::make_unique<PosDatabase>(db);
-        pos->createSchema();
-        device = pos->deviceNumber(QStringLiteral("Kök"));
-        ErrorReport::setSink([](ErrorReport::Kind, const QString &, const QString &text) {
-            std::fprintf(stderr, "error report: %s\n", qPrintable(text));
-        });
-    }
-
-    void fill(int count, int status, const QList<QByteArray> &pictures)
-    {
-        QSqlDatabase handle = db.handle();
-        handle.transaction();
-        for (int i = 0; i < count; ++i)
-            pos->insertTicket(device, status,
-                              status ? std::optional<int>(300 + i % 900) : std::nullopt,
-                              QDateTime::currentDateTime().addSecs(-(i * 37) % 1400),
-                              pictures[i % pictures.size()]);
-        handle.commit();
-    }
-
-    // Until every answer of the database has been taken over.
-    static void settle(TF_Mainform &board)
-    {
-        if (!QTest::qWaitFor([&board] { return board.idle(); }, 120000))
-            std::fprintf(stderr, "the board did not settle\n");
-    }
-
-    TF_Mainform &start()
-    {
-        board = std::make_unique<TF_Mainform>();
-        board->link.ti_InitieraDB.stop();
-        board->resize(1920, 1080);
-        board->show();
-        if (!QTest::qWaitForWindowExposed(board.get()))
-            std::fprintf(stderr, "the board was not exposed\n");
-        board->link.ConnectAtStart();
-        settle(*board);
-        QTest::qWait(400); // the smooth passes of the first build
-        return *board;
-    }
-};
 
 double decodeFloorMs(const QList<QByteArray> &pictures)
 {
@@ -379,17 +254,10 @@ int runMemory(const QString &mode, int count, int depth, bool shaded)
 
 QList<double> memoryRun(const QString &mode, int count, int depth, bool shaded = false)
 {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QStringList args {mode, QString::number(count), QString::number(depth)};
     if (shaded)
         args.append(QStringLiteral("shaded"));
-    p.start(QCoreApplication::applicationFilePath(), args);
-    p.waitForFinished(1200000);
-    QList<double> out;
-    for (const QByteArray &f : p.readAllStandardOutput().trimmed().split(' '))
-        out.append(f.toDouble());
-    return out;
+    return runChild(args);
 }
 
 QString kib(double bytes)
@@ -426,6 +294,10 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     if (args.size() == 4 && args[1] == u"build")
         return runBuild(args[2].toInt(), args[3].toInt());
+    if (args.size() == 4 && args[1] == u"history")
+        return runHistory(args[2], args[3].toInt());
+    if (args.size() == 4 && args[1] == u"boards")
+        return runBoards(args[2].toInt(), args[3].toInt());
     if (args.size() == 4 || args.size() == 5)
         return runMemory(args[1], args[2].toInt(), args[3].toInt(), args.size() == 5);
 
@@ -563,6 +435,8 @@ int main(int argc, char *argv[])
                    goal);
         }
     }
+
+    reportSharedTable(report);
 
     std::printf("Machine: %s, %d cores, Qt %s, %s\n\n", qPrintable(QSysInfo::prettyProductName()),
                 QThread::idealThreadCount(), qVersion(),

@@ -1,5 +1,6 @@
 // The settings window's tick boxes for the signal of new tickets, NYBLINKA and NYLJUD.
 #include "FileHelpers.h"
+#include "SettingsInstall.h"
 #include "controls/Panel.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
@@ -15,18 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Install
-{
-    QTemporaryDir dir;
-    explicit Install(const QByteArray &spisko = {})
-    {
-        setInstallDirOverride(dir.path());
-        if (!spisko.isEmpty())
-            writeBytes(file(), spisko);
-    }
-    ~Install() { setInstallDirOverride({}); }
-    QString file() const { return dir.filePath(u"SPISKO.INI"_s); }
-};
+using Install = SettingsInstall;
 
 const QByteArray tenKeys("[BONG]\r\nBREDD=225\r\nVANSTER=0\r\n[SKARM]\r\nRADER=3\r\nGRONSEK=280\r\n"
                          "GULSEK=500\r\nRODSEK=1000\r\nUPDATE=10\r\nREPAINT=N\r\nHORIZONTAL=N\r\n"

@@ -1,6 +1,7 @@
 // The settings window's controls for following the other boards and for the size of "Klara",
 // SYNKA and KLARAANTAL.
 #include "FileHelpers.h"
+#include "SettingsInstall.h"
 #include "controls/Panel.h"
 #include "pos/InstallDir.h"
 #include "settings/Installningar.h"
@@ -16,18 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Install
-{
-    QTemporaryDir dir;
-    explicit Install(const QByteArray &spisko = {})
-    {
-        setInstallDirOverride(dir.path());
-        if (!spisko.isEmpty())
-            writeBytes(file(), spisko);
-    }
-    ~Install() { setInstallDirOverride({}); }
-    QString file() const { return dir.filePath(u"SPISKO.INI"_s); }
-};
+using Install = SettingsInstall;
 
 } // namespace
 

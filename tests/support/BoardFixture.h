@@ -2,6 +2,7 @@
 
 #include "BmpWriter.h"
 #include "FileHelpers.h"
+#include "KrumelFile.h"
 #include "OdbcFixture.h"
 #include "PosDatabase.h"
 #include "board/CardArea.h"
@@ -93,15 +94,8 @@ struct BoardFixture
     void setUp(const QByteArray &spisko, const QString &user, const QString &password)
     {
         setInstallDirOverride(install.path());
-        QByteArray krumel = "[DATABAS]\r\nALIAS=" + dsn.toLatin1() + "\r\n";
-        if (!user.isEmpty())
-            krumel += "ANVNAMN=" + user.toLatin1() + "\r\n";
-        if (!password.isEmpty()) {
-            krumel += "LOSEN="
-                + Scramble(QStringLiteral("E"), password, QStringLiteral("VarkoAB")).toLatin1()
-                + "\r\n";
-        }
-        writeBytes(install.filePath(QStringLiteral("krumel.ini")), krumel);
+        writeBytes(install.filePath(QStringLiteral("krumel.ini")),
+                   krumelBytes(dsn, user, password));
         if (!spisko.isEmpty())
             writeBytes(install.filePath(QStringLiteral("SPISKO.INI")), spisko);
         posDb.setAliasName(dsn);
