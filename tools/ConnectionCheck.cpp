@@ -1,6 +1,7 @@
 #include "ConnectionCheck.h"
 
 #include "db/DataSourceRepair.h"
+#include "db/Database.h"
 
 #include <QSqlDatabase>
 #include <QStringList>
@@ -101,6 +102,91 @@ public:
     bool connected = false;
 };
 
+QString dbmsName(SQLHDBC dbc)
+{
+    char name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof(name), &length)))
+        return {};
+    return QString::fromLocal8Bit(name);
+}
+
+// This engine's name of the function that tells a binary value's length in bytes.
+QString lengthFunction(const QString &dbms)
+{
+    if (dbms.contains(QStringLiteral("SQL Server"), Qt::CaseInsensitive))
+        return QStringLiteral("DataLength");
+    if (dbms.contains(QStringLiteral("PostgreSQL"), Qt::CaseInsensitive))
+        return QStringLiteral("octet_length");
+    return QStringLiteral("length");
+}
+
+// Runs sql on a statement of its own; false when it fails.
+bool execute(SQLHDBC dbc, const QString &sql, SQLHSTMT &stmt)
+{
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    QByteArray text = local(sql);
+    return SQL_SUCCEEDED(SQLExecDirect(stmt, chars(text), SQL_NTS));
+}
+
+void release(SQLHSTMT &stmt)
+{
+    if (stmt)
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    stmt = SQL_NULL_HSTMT;
+}
+
+// The newest ticket's picture: the length the server gives it, and the bytes that arrive the way
+// the board reads them (after the board's own statements that follow a connect). Nothing is
+// compared when the table holds no ticket.
+void checkPictureLength(SQLHDBC dbc, ConnectionCheck &check)
+{
+    const QString dbms = dbmsName(dbc);
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    for (const QString &sql : TDatabase::statementsAfterConnect(dbms)) {
+        execute(dbc, sql, stmt);
+        release(stmt);
+    }
+    const bool read = execute(dbc,
+                              QStringLiteral("Select ID, %1(Bong) from Tavlix where ID = (Select "
+                                             "Max(ID) from Tavlix)")
+                                  .arg(lengthFunction(dbms)),
+                              stmt)
+        && SQL_SUCCEEDED(SQLFetch(stmt));
+    SQLBIGINT id = 0;
+    SQLBIGINT stored = 0;
+    SQLLEN indicator = 0;
+    const bool known = read && SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SBIGINT, &id, 0, nullptr))
+        && SQL_SUCCEEDED(SQLGetData(stmt, 2, SQL_C_SBIGINT, &stored, 0, &indicator))
+        && indicator != SQL_NULL_DATA;
+    release(stmt);
+    if (!known)
+        return;
+    qint64 received = 0;
+    if (execute(dbc, QStringLiteral("Select Bong from Tavlix where ID = %1").arg(id), stmt)
+        && SQL_SUCCEEDED(SQLFetch(stmt))) {
+        char chunk[65536];
+        for (;;) {
+            SQLLEN got = 0;
+            const SQLRETURN r = SQLGetData(stmt, 1, SQL_C_BINARY, chunk, sizeof(chunk), &got);
+            if (!SQL_SUCCEEDED(r) || got == SQL_NULL_DATA)
+                break;
+            // A part that fills the buffer says the whole length, or that it does not know it.
+            received +=
+                got == SQL_NO_TOTAL || got > SQLLEN(sizeof(chunk)) ? SQLLEN(sizeof(chunk)) : got;
+            if (r == SQL_SUCCESS)
+                break;
+        }
+    }
+    release(stmt);
+    if (received != stored) {
+        check.problem = ConnectionCheck::CutPictures;
+        check.ticket = int(id);
+        check.storedBytes = stored;
+        check.receivedBytes = received;
+    }
+}
+
 } // namespace
 
 ConnectionCheck checkConnection(const QString &dataSource, const QString &user,
@@ -134,7 +220,9 @@ ConnectionCheck checkConnection(const QString &dataSource, const QString &user,
         check.problem = ConnectionCheck::NoTables;
         check.sqlState = d.state;
         check.message = d.message;
+        return check;
     }
+    checkPictureLength(h.dbc, check);
     return check;
 }
 
@@ -179,6 +267,17 @@ QString ConnectionCheck::explanation(const QString &dataSource, const QString &u
                               "database (Database in its odbc.ini entry?).")
                    .arg(dataSource);
         break;
+    case CutPictures:
+        return QStringLiteral(
+                   "Connected, but the pictures arrive cut short: the newest ticket (ID %1) "
+                   "holds %2 bytes in the database and %3 arrived. With FreeTDS set "
+                   "'TextSize = 2147483647' in the data source '%4' (or 'text size = "
+                   "2147483647' in /etc/freetds/freetds.conf); the board would show every "
+                   "such ticket as one it cannot read.")
+            .arg(ticket)
+            .arg(storedBytes)
+            .arg(receivedBytes)
+            .arg(dataSource);
     case Other:
         text = QStringLiteral("The connection to the data source '%1' failed.").arg(dataSource);
         break;

@@ -14,12 +14,17 @@ struct ConnectionCheck
         Unreachable, // 08001, 08S01, HYT00: no answer from the server
         LoginRefused, // 28000
         NoTables, // connected, but the board's health check statement fails
+        CutPictures, // the newest ticket's picture arrives shorter than the server holds it
         Other,
     };
 
     Problem problem = None;
     QString sqlState;
     QString message; // the driver's own text
+    // CutPictures: the ticket, the bytes the server gives its picture, and those that arrived.
+    int ticket = 0;
+    qint64 storedBytes = 0;
+    qint64 receivedBytes = 0;
 
     bool ok() const { return problem == None; }
     // What is wrong and what to look at, for the person setting the board up.

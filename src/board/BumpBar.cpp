@@ -238,8 +238,8 @@ void BumpBar::press()
 void BumpBar::preview()
 {
     const TBoxInfo *record = selected();
-    if (!record)
-        return;
+    if (!record || !record->ImageBox)
+        return; // no picture to enlarge
     // As a touch on the picture.
     if (tab() == 1)
         m_board.ImageClickReady(record->ImageBox->Image());

@@ -41,7 +41,8 @@ struct TBoxInfo
     TPanel *Panel = nullptr;
     TPanel *ClockPanel = nullptr;
     TPanel *FootPanel = nullptr;
-    TPixImageBox *ImageBox = nullptr;
+    TPixImageBox *ImageBox = nullptr; // null on a card whose picture cannot be shown
+    QWidget *Placeholder = nullptr; // what such a card shows instead
     int Top = 0;
     int Left = 0;
     QString Id;

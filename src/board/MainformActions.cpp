@@ -108,7 +108,8 @@ void TF_Mainform::fitCardHeight(TBoxInfo &record, int height)
     const int foot = record.FootPanel->height();
     record.Panel->resize(width, height);
     record.FootPanel->move(0, height - foot);
-    record.ImageBox->resize(width, std::max(0, height - foot));
+    (record.ImageBox ? static_cast<QWidget *>(record.ImageBox) : record.Placeholder)
+        ->resize(width, std::max(0, height - foot));
     // A selection or new-ticket frame follows the picture's edge.
     for (CardFrame *frame : record.Panel->findChildren<CardFrame *>(Qt::FindDirectChildrenOnly))
         frame->attachTo(record.Panel, height - foot);
@@ -162,7 +163,7 @@ int touchedNumber(QObject *sender)
 void TF_Mainform::ImageClick(QObject *sender)
 {
     const int found = FindCard(MainList, touchedNumber(sender));
-    if (found < 0)
+    if (found < 0 || !MainList[size_t(found)]->ImageBox)
         return;
     const TBoxInfo &record = *MainList[static_cast<size_t>(found)];
     auto *preview = new TF_BildPreview([this](int age) { return AgeColor(age); }, this);
@@ -173,7 +174,7 @@ void TF_Mainform::ImageClick(QObject *sender)
 void TF_Mainform::ImageClickReady(QObject *sender)
 {
     const int found = FindCard(ReadyList, touchedNumber(sender));
-    if (found < 0)
+    if (found < 0 || !ReadyList[size_t(found)]->ImageBox)
         return;
     const TBoxInfo &record = *ReadyList[static_cast<size_t>(found)];
     auto *preview = new TF_BildPreview([this](int age) { return AgeColor(age); }, this);

@@ -130,15 +130,15 @@ void TF_Mainform::buildCards(Tab tab, const std::vector<Ticket> &batch, bool rep
         cursor.startIncremental();
         area->setHorzPosition(0);
     }
+    const int oneRow = CardLayout::rowHeight(area->cardsHeight(), m_rader);
     for (const Ticket &ticket : batch) {
-        if (ticket.problem != TicketPicture::Problem::None) {
-            cursor.skip(); // the ticket keeps its slot
+        // The layout compares the picture's height as the card shows it with the row height; a
+        // card without its picture takes one row.
+        const bool shown = ticket.problem == TicketPicture::Problem::None;
+        if (!shown)
             noteSkipped(ticket);
-            continue;
-        }
-        // The layout compares the picture's height as the card shows it with the row height.
-        const CardLayout::Placement p =
-            cursor.place(shownPictureHeight(pa_Mall->width(), ticket.picture.size()));
+        const CardLayout::Placement p = cursor.place(
+            shown ? shownPictureHeight(pa_Mall->width(), ticket.picture.size()) : oneRow);
         BuildCard(p.left, p.top, p.height, p.row, p.col, tab, ticket)->Span = p.span;
         if (ticket.sending)
             showSending(tab, ticket.number, true);
@@ -168,8 +168,7 @@ void TF_Mainform::noteSkipped(const Ticket &ticket)
         return;
     m_skipped.insert(ticket.id);
     try {
-        LogError(QStringLiteral("Bong %1 kunde inte visas: bilden saknas eller är skadad")
-                     .arg(ticket.id));
+        LogError(QStringLiteral("Bong %1 kunde inte visas: %2").arg(ticket.id, ticket.problemText));
     } catch (const TavlixError &) {
         // A log that cannot be written must not stop the build.
     }

@@ -1,5 +1,6 @@
 #include "CardArea.h"
 #include "Mainform.h"
+#include "TicketPlaceholder.h"
 #include "controls/Panel.h"
 #include "controls/PixGeometry.h"
 #include "controls/PixImageBox.h"
@@ -24,6 +25,31 @@ QColor TF_Mainform::AgeColor(int age) const
     return ::AgeColor(age, m_limits,
                       {pa_FotMall->color(), pa_FotMallGul->color(), pa_FotMallRod->color()});
 }
+
+namespace {
+
+TPixImageBox *buildImageBox(QWidget *card, int width, int height, const Ticket &ticket)
+{
+    auto *box = new TPixImageBox(card);
+    box->setGeometry(0, 0, width, height);
+    box->setHorzScrollBarVisible(false);
+    box->setVertScrollBarVisible(true);
+    box->setColor(Qt::white);
+    box->setImageCenter(false);
+    box->setImageDrag(true);
+    box->setImageFitOnlyBig(false);
+    box->setImageFitToWindow(false);
+    box->setImageKeepPosition(false);
+    TPicture picture; // the card's own copy, compact: a day of done tickets must fit in memory
+    picture.setCompactImage(ticket.picture, ticket.decodedFormat);
+    box->Image()->setPicture(picture);
+    box->PictureLoaded();
+    box->Image()->setResample(true);
+    box->setImageScale(cardImageScale(box->width(), box->Image()->width()));
+    return box;
+}
+
+} // namespace
 
 TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col,
                                  CardLayout::Tab tab, const Ticket &ticket)
@@ -54,26 +80,19 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     clock->setColor(pa_MallKlocka->color());
     setTag(clock, number);
 
-    auto *box = new TPixImageBox(card.get());
-    box->setGeometry(0, 0, width, std::max(0, height - footHeight));
-    box->setHorzScrollBarVisible(false);
-    box->setVertScrollBarVisible(true);
-    box->setColor(Qt::white);
-    box->setImageCenter(false);
-    box->setImageDrag(true);
-    box->setImageFitOnlyBig(false);
-    box->setImageFitToWindow(false);
-    box->setImageKeepPosition(false);
-    TPicture picture; // the card's own copy, compact: a day of done tickets must fit in memory
-    picture.setCompactImage(ticket.picture, ticket.decodedFormat);
-    box->Image()->setPicture(picture);
-    box->PictureLoaded();
-    box->Image()->setResample(true);
-    box->setImageScale(cardImageScale(box->width(), box->Image()->width()));
-    setTag(box, number);
-    connect(box, &TPixImageBox::OnClick, this, [this, open](QObject *sender) {
-        ErrorReport::guarded([&] { open ? ImageClick(sender) : ImageClickReady(sender); });
-    });
+    // A picture that cannot be shown still leaves the order its card: a placeholder says why.
+    TPixImageBox *box = nullptr;
+    TicketPlaceholder *placeholder = nullptr;
+    if (ticket.picture.isNull()) {
+        placeholder = new TicketPlaceholder(ticket.problemText, card.get());
+        placeholder->setGeometry(0, 0, width, std::max(0, height - footHeight));
+    } else {
+        box = buildImageBox(card.get(), width, std::max(0, height - footHeight), ticket);
+        setTag(box, number);
+        connect(box, &TPixImageBox::OnClick, this, [this, open](QObject *sender) {
+            ErrorReport::guarded([&] { open ? ImageClick(sender) : ImageClickReady(sender); });
+        });
+    }
 
     TXiButton *templateButton = open ? bu_Mall : bu_MallReady;
     auto *button = new TXiButton(foot);
@@ -92,6 +111,7 @@ TBoxInfo *TF_Mainform::BuildCard(int left, int top, int height, int row, int col
     record->ClockPanel = clock;
     record->FootPanel = foot;
     record->ImageBox = box;
+    record->Placeholder = placeholder;
     record->Top = top;
     record->Left = left;
     record->Id = ticket.id;

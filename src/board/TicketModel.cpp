@@ -59,6 +59,7 @@ struct Reader
                 t.seconds = ElapsedSeconds(now, row.skapad);
             TicketPicture::Result picture = TicketPicture::load(row.bong);
             t.problem = picture.problem;
+            t.problemText = TicketPicture::reason(picture);
             t.picture = std::move(picture.image);
             t.decodedFormat = picture.decodedFormat;
             out.push_back(std::move(t));
@@ -165,7 +166,7 @@ void TicketModel::loadNew(Then then)
         const int lastId = m_lastId;
         // Only numbers, and only of tickets the board does not know: with nothing missing the
         // cycle reads no row at all.
-        QSet<int> known = m_unshown;
+        QSet<int> known;
         QList<int> shown;
         for (const Ticket &t : m_open) {
             known.insert(t.number);
@@ -264,11 +265,6 @@ void TicketModel::takeOver(Tab tab, std::vector<Ticket> batch, bool replace, boo
             m_lastId = t.number;
         if (m_actions.contains(t.number) && m_actions[t.number].tab == tab)
             t.sending = true;
-        if (t.problem != TicketPicture::Problem::None) {
-            if (tab == Tab::Main)
-                m_unshown.insert(t.number);
-            continue;
-        }
         // New to the board: neither shown before nor brought back by its cook.
         if (tab == Tab::Main && m_builtOpen && !before.contains(t.number)
             && !m_broughtBack.remove(t.number))

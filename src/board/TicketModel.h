@@ -26,6 +26,7 @@ struct Ticket
     QImage picture; // compact; null when the picture cannot be shown
     QImage::Format decodedFormat = QImage::Format_Invalid;
     TicketPicture::Problem problem = TicketPicture::Problem::None;
+    QString problemText; // why the picture cannot be shown, for the cook
     bool sending = false; // its change of status is on its way to the table
 };
 
@@ -87,9 +88,8 @@ public:
     QTimer &clock() { return m_clock; }
 
 signals:
-    // The tab's tickets were replaced, or tickets were appended from position first on. batch is
-    // every ticket read, in order, those whose picture cannot be shown included: they take a
-    // place but stay out of tickets().
+    // The tab's tickets were replaced, or batch was appended: every ticket read, in order, those
+    // whose picture cannot be shown included.
     void replaced(CardLayout::Tab tab, const std::vector<Ticket> &batch);
     void appended(CardLayout::Tab tab, const std::vector<Ticket> &batch);
     // The ticket at position left its tab.
@@ -129,7 +129,6 @@ private:
     int m_doneLimit = 100;
     std::vector<Ticket> m_open;
     std::vector<Ticket> m_done;
-    QSet<int> m_unshown; // open tickets whose picture cannot be shown: not read again
     QSet<int> m_broughtBack; // reopened here, until they are read again
     bool m_builtOpen = false; // the open tickets have been read once
     int m_lastId = 0;

@@ -128,6 +128,51 @@ bool decodeRle(const QByteArray &b, const Header &h, QImage &image)
     return false; // the data ended before the end-of-bitmap mark
 }
 
+// Thousands set apart by a space, as Swedish writes them: 72 062.
+QString grouped(qint64 n)
+{
+    QString digits = QString::number(n);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u' ');
+    return digits;
+}
+
+} // namespace
+
+QString reason(const Result &result)
+{
+    switch (result.problem) {
+    case Problem::None:
+        return {};
+    case Problem::Empty:
+        return QStringLiteral("tom");
+    case Problem::NotBitmap:
+        return QStringLiteral("inte en bild");
+    case Problem::TooLarge:
+        return QStringLiteral("för stor");
+    case Problem::Truncated:
+        if (result.expectedBytes > result.receivedBytes)
+            return QStringLiteral("avkortad: %1 av %2 byte")
+                .arg(grouped(result.receivedBytes), grouped(result.expectedBytes));
+        return QStringLiteral("avkortad");
+    case Problem::Unreadable:
+        return QStringLiteral("skadad");
+    }
+    return {};
+}
+
+namespace {
+
+// The bytes a file's header promises: its stated size, or at least its pixel rows.
+Result truncated(const QByteArray &bytes, qint64 atLeast = 0)
+{
+    const qint64 stated = bytes.size() >= 6 ? static_cast<quint32>(BmpFields::s32(bytes, 2)) : 0;
+    Result r {{}, Problem::Truncated};
+    r.expectedBytes = std::max(stated, atLeast);
+    r.receivedBytes = bytes.size();
+    return r;
+}
+
 } // namespace
 
 Result load(const QByteArray &bytes)
@@ -142,21 +187,21 @@ Result load(const QByteArray &bytes)
         || qint64(h.width) * rows > maxPixels)
         return {{}, Problem::TooLarge};
     if (h.dataOffset < 14 + h.infoSize || h.dataOffset > bytes.size())
-        return {{}, Problem::Truncated};
+        return truncated(bytes);
 
     QImage image;
     if (h.compression == biRle8 || h.compression == biRle4) {
         if (h.height < 0 || (h.compression == biRle8 ? h.bpp != 8 : h.bpp != 4))
             return {{}, Problem::Unreadable};
         if (!decodeRle(bytes, h, image))
-            return {{}, Problem::Truncated};
+            return truncated(bytes);
         return {CompactImage::compact(image), Problem::None, image.format()};
     }
     if (h.compression == biRgb || h.compression == biBitfields
         || h.compression == biAlphaBitfields) {
         const qint64 rowBytes = ((qint64(h.width) * h.bpp + 31) / 32) * 4;
         if (h.bpp <= 0 || rowBytes * rows > bytes.size() - h.dataOffset)
-            return {{}, Problem::Truncated};
+            return truncated(bytes, h.dataOffset + rowBytes * rows);
     }
     if (const BmpFastDecode::Decoded fast = BmpFastDecode::decode(bytes); !fast.image.isNull())
         return {fast.image, Problem::None, fast.decodedFormat};

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QString>
 
 // Ticket pictures come from another program and may be damaged. This is the one place where the
 // board turns the stored bytes of a Windows bitmap file into a picture: dimensions beyond a sane
@@ -19,6 +20,9 @@ struct Result
     QImage image; // compact; null unless problem is None
     Problem problem = Problem::None;
     QImage::Format decodedFormat = QImage::Format_Invalid; // the form the file decodes to
+    // A truncated file: the bytes its header promises, and those there are.
+    qint64 expectedBytes = 0;
+    qint64 receivedBytes = 0;
 };
 
 constexpr int maxWidth = 8192;
@@ -26,5 +30,9 @@ constexpr int maxHeight = 32768;
 constexpr qint64 maxPixels = 64LL * 1024 * 1024;
 
 Result load(const QByteArray &bytes);
+
+// Why a picture cannot be shown, for the cook: "tom", "inte en bild", "för stor",
+// "avkortad: 4 096 av 72 062 byte", "skadad". Empty when it can.
+QString reason(const Result &result);
 
 } // namespace TicketPicture

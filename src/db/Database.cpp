@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "DataSourceRepair.h"
+#include "SqlWork.h"
 #include "pos/TavlixError.h"
 
 #include <QCoreApplication>
@@ -240,7 +241,8 @@ DatabaseThread::Job TDatabase::openJob(std::shared_ptr<QString> dbms)
         QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
             .arg(driverTimeoutSeconds());
     return [dbms, options, alias = m_alias, user = userValue(m_user, m_alias),
-            password = connectionValue(m_password)](DatabaseThread &t) {
+            password = connectionValue(m_password), sent = m_statements,
+            timeout = driverTimeoutSeconds()](DatabaseThread &t) {
         QSqlDatabase &db = t.database();
         db.setDatabaseName(alias);
         db.setUserName(user);
@@ -249,7 +251,21 @@ DatabaseThread::Job TDatabase::openJob(std::shared_ptr<QString> dbms)
         if (!db.open())
             throw TavlixError(driverMessage(db.lastError()));
         *dbms = queryDbmsName(db);
+        for (const QString &sql : statementsAfterConnect(*dbms)) {
+            sent->note(sql);
+            SqlWork::execute(t, sql, timeout);
+        }
     };
+}
+
+QStringList TDatabase::statementsAfterConnect(const QString &dbmsName)
+{
+    // SQL Server cuts image and varbinary(max) values at the connection's TEXTSIZE. Microsoft's
+    // drivers set it unlimited when they connect; FreeTDS leaves the server's default (4 KB)
+    // unless told, and every ticket picture would arrive cut short.
+    if (dbmsName.contains(QStringLiteral("Microsoft SQL Server"), Qt::CaseInsensitive))
+        return {QStringLiteral("SET TEXTSIZE 2147483647")};
+    return {};
 }
 
 void TDatabase::open()

@@ -47,6 +47,8 @@ public:
     using Done = std::function<void(std::exception_ptr error)>;
     void openAsync(QObject *context, Done done);
 
+    // What is sent after every connect, by the engine's name (see Database.cpp).
+    static QStringList statementsAfterConnect(const QString &dbmsName);
     // The database engine's own name as the driver reports it ("SQLite", "PostgreSQL",
     // "Microsoft SQL Server").
     QString dbmsName() const { return m_dbms; }

@@ -1,6 +1,7 @@
 #include "BoardFixture.h"
 #include "board/CardLayout.h"
 #include "board/PageColumn.h"
+#include "board/TicketPlaceholder.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
 #include "preview/BildPreview.h"
@@ -12,6 +13,7 @@
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 
@@ -138,6 +140,66 @@ private slots:
             QVERIFY(card->Top + card->Panel->height() <= area);
         }
         QCOMPARE(tall.Panel->height(), tallHeight); // moved up a place, over its two rows
+    }
+
+    // A ticket whose picture cannot be shown has a card like any other: one row high, with its
+    // reason, its clock and its button, in both orders; "OK" and "X" work on it.
+    void placeholderCards_data()
+    {
+        QTest::addColumn<bool>("horizontal");
+        QTest::addColumn<QByteArray>("bong");
+        QTest::addColumn<QString>("reason");
+        const QByteArray whole = BoardFixture::picture(300);
+        QByteArray huge = whole;
+        qToLittleEndian<qint32>(9000, huge.data() + 18); // wider than any ticket printer
+        for (const bool horizontal : {false, true}) {
+            const char *order = horizontal ? "horizontal" : "vertical";
+            QTest::addRow("cut short, %s", order)
+                << horizontal << whole.left(4096) << u"avkortad: 4 096 av 21 662 byte"_s;
+            QTest::addRow("not a bitmap, %s", order)
+                << horizontal << QByteArray("GIF89a\x01\x00\x01\x00") << u"inte en bild"_s;
+            QTest::addRow("oversized, %s", order) << horizontal << huge << u"för stor"_s;
+            QTest::addRow("empty, %s", order) << horizontal << QByteArray() << u"tom"_s;
+        }
+    }
+
+    void placeholderCards()
+    {
+        QFETCH(bool, horizontal);
+        QFETCH(QByteArray, bong);
+        QFETCH(QString, reason);
+        BoardFixture f(horizontal ? "[SKARM]\r\nHORIZONTAL=J\r\n" : QByteArray());
+        f.add();
+        const int bad = f.addBytes(bong);
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(b.MainList.size(), size_t(3));
+        const TBoxInfo &card = *b.MainList[1];
+        auto *placeholder = qobject_cast<TicketPlaceholder *>(card.Placeholder);
+        QVERIFY(placeholder);
+        QCOMPARE(placeholder->reason(), reason);
+        QCOMPARE(card.Panel->width(), b.pa_Mall->width());
+        QCOMPARE(card.Panel->height(), CardLayout::rowHeight(b.sb_Main->cardsHeight(), 3));
+        QCOMPARE(placeholder->geometry(), QRect(0, 0, card.Panel->width(), card.FootPanel->y()));
+        b.model().tick();
+        QCOMPARE(card.ClockPanel->caption(), u"00:00"_s);
+        // A touch on it opens nothing; "OK" finishes it.
+        QTest::mouseClick(placeholder, Qt::LeftButton, {}, QPoint(30, 30));
+        QCOMPARE(b.findChildren<TF_BildPreview *>().size(), 0);
+        press(card);
+        QVERIFY(settle(b));
+        QCOMPARE(row(f.posDb, bad).first(), 1);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"3"_s}));
+        // On "Klara" too, and its "X" brings it back.
+        showTab(b, 1);
+        QCOMPARE(f.ids(b.ReadyList), QList<QString> {QString::number(bad)});
+        QVERIFY(b.ReadyList[0]->Placeholder);
+        QCOMPARE(b.ReadyList[0]->FootPanel->findChild<TXiButton *>()->caption(), u"X"_s);
+        press(*b.ReadyList[0]);
+        QVERIFY(settle(b));
+        QCOMPARE(row(f.posDb, bad).first(), 0);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s}));
+        QVERIFY(f.reports.isEmpty());
     }
 
     void okOnTheOnlyCard()

@@ -2,6 +2,7 @@
 #include "TicketRenderer.h"
 #include "board/PageColumn.h"
 #include "board/TicketPicture.h"
+#include "board/TicketPlaceholder.h"
 #include "controls/Panel.h"
 #include "controls/PixImageBox.h"
 #include "controls/XiButton.h"
@@ -323,28 +324,47 @@ private slots:
         QCOMPARE(b.link.database().statementsSent(), sent + 3);
     }
 
-    void damagedPictureKeepsItsSlot()
+    // A picture that cannot be shown still gets its card, one row high, in its place.
+    void damagedPictureGetsAPlaceholderCard()
     {
         BoardFixture f;
         f.add();
-        f.addBytes(BoardFixture::picture(300).left(200)); // truncated
+        const QByteArray whole = BoardFixture::picture(300);
+        f.addBytes(whole.left(200)); // truncated
         f.addBytes(QByteArray()); // empty
         f.add();
         TF_Mainform &b = f.start(boardSize);
-        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
-        QCOMPARE(f.places(b.MainList), (QList<QPoint> {{0, top(1)}, {227, top(1)}}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+        QCOMPARE(f.places(b.MainList),
+                 (QList<QPoint> {{0, top(1)}, {0, top(2)}, {0, top(3)}, {227, top(1)}}));
         QCOMPARE(b.lastId(), 4);
         QVERIFY(f.reports.isEmpty());
+        const auto reasonOf = [&b](size_t i) {
+            const auto *placeholder = qobject_cast<TicketPlaceholder *>(b.MainList[i]->Placeholder);
+            return placeholder ? placeholder->reason() : QString();
+        };
+        QCOMPARE(reasonOf(0), QString());
+        QCOMPARE(whole.size(), 21662); // the thousands set apart, as Swedish writes them
+        QCOMPARE(reasonOf(1), u"avkortad: 200 av 21 662 byte"_s);
+        QCOMPARE(reasonOf(2), u"tom"_s);
+        QVERIFY(!b.MainList[1]->ImageBox);
+        QCOMPARE(b.MainList[1]->Panel->height(), h);
+        QCOMPARE(b.MainList[1]->FootPanel->findChild<TXiButton *>()->caption(), u"OK"_s);
         // The log names each ticket once.
         const QByteArray log = readBytes(f.install.filePath(u"tavlix.log"_s));
         QCOMPARE(log.count("\r\n"), 2);
-        QVERIFY(log.contains("Bong 2 "));
-        QVERIFY(log.contains("Bong 3 "));
+        QVERIFY(log.contains("Bong 2 kunde inte visas: avkortad"));
+        QVERIFY(log.contains("Bong 3 kunde inte visas: tom"));
         // Not read again: the idle cycle reads no picture.
         const int before = b.link.database().statementsSent();
         cycle(b);
         QCOMPARE(b.link.database().statementsSent(), before + 3);
-        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"4"_s}));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+        // Rebuilt, the same tickets are not logged again.
+        b.ReloadBongs();
+        QVERIFY(settle(b));
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+        QCOMPARE(readBytes(f.install.filePath(u"tavlix.log"_s)), log);
     }
 
     // An open ticket at or below LastId that is not on the tab comes with the next cycle, placed
@@ -398,27 +418,34 @@ private slots:
         QVERIFY(f.reports.isEmpty());
     }
 
-    // Horizontal order: a damaged picture leaves its cell empty; on a cell covered by a tall card
-    // above, it first moves past that cell, as a card would.
+    // Horizontal order: a damaged picture's card takes its cell; on a cell covered by a tall card
+    // above, it first moves past that cell, as any card does.
     void damagedPictureInTheHorizontalOrder()
     {
         BoardFixture f("[SKARM]\r\nHORIZONTAL=J\r\n");
         const QByteArray damaged = BoardFixture::picture(300).left(200);
         f.add(); // (0, 1)
         f.add(1000); // (1, 1), 390 shown: covers (1, 2)
-        f.addBytes(damaged); // (2, 1) stays empty
+        f.addBytes(damaged); // (2, 1)
         f.add(); // (3, 1)
         f.add(); // (0, 2)
-        f.addBytes(damaged); // (1, 2) is covered: (2, 2) stays empty
+        f.addBytes(damaged); // (1, 2) is covered: (2, 2)
         f.add(); // (3, 2)
         f.add(); // (0, 3)
         TF_Mainform &b = f.start(QSize(22 + 4 * 230, 800)); // four columns
         QCOMPARE(f.ids(b.MainList),
-                 (QList<QString> {u"1"_s, u"2"_s, u"4"_s, u"5"_s, u"7"_s, u"8"_s}));
-        QCOMPARE(
-            f.places(b.MainList),
-            (QList<QPoint> {{0, 0}, {230, 0}, {690, 0}, {0, top(2)}, {690, top(2)}, {0, top(3)}}));
-        QCOMPARE(b.MainList[4]->Col, 3);
+                 (QList<QString> {u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"8"_s}));
+        QCOMPARE(f.places(b.MainList),
+                 (QList<QPoint> {{0, 0},
+                                 {230, 0},
+                                 {460, 0},
+                                 {690, 0},
+                                 {0, top(2)},
+                                 {460, top(2)},
+                                 {690, top(2)},
+                                 {0, top(3)}}));
+        QCOMPARE(b.MainList[5]->Col, 2);
+        QCOMPARE(b.MainList[6]->Col, 3);
         QCOMPARE(b.layoutState.mainSlots, 9);
         QCOMPARE(b.layoutState.nextRow, 3);
         QCOMPARE(b.layoutState.nextCol, 1);

@@ -59,6 +59,35 @@ private slots:
         QVERIFY(!db.isOpen());
     }
 
+    // SQL Server alone is told, after every connect, not to cut pictures at 4 KB.
+    void statementsAfterConnect_data()
+    {
+        QTest::addColumn<QString>("dbms");
+        QTest::addColumn<QStringList>("statements");
+        const QStringList textSize {QStringLiteral("SET TEXTSIZE 2147483647")};
+        QTest::newRow("SQL Server") << QStringLiteral("Microsoft SQL Server") << textSize;
+        QTest::newRow("as FreeTDS spells it") << QStringLiteral("microsoft sql server") << textSize;
+        QTest::newRow("PostgreSQL") << QStringLiteral("PostgreSQL") << QStringList();
+        QTest::newRow("SQLite") << QStringLiteral("SQLite") << QStringList();
+        QTest::newRow("unknown") << QString() << QStringList();
+    }
+
+    void statementsAfterConnect()
+    {
+        QFETCH(QString, dbms);
+        QFETCH(QStringList, statements);
+        QCOMPARE(TDatabase::statementsAfterConnect(dbms), statements);
+    }
+
+    void nothingFollowsAConnectToSqlite()
+    {
+        TDatabase db;
+        db.setAliasName(QStringLiteral("Kassa"));
+        db.open();
+        QCOMPARE(db.recentStatements(), QStringList());
+        db.close();
+    }
+
     void openFailures_data()
     {
         QTest::addColumn<QString>("dsn");

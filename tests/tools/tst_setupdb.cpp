@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -65,6 +66,11 @@ private slots:
         QTest::newRow("driver not registered")
             << u"driver unknown"_s << 3 << u"(Driver=NoSuchDriver) cannot be loaded"_s;
         QTest::newRow("not the point-of-sale database") << u"empty"_s << 3 << u"Foretag"_s;
+        QTest::newRow("pictures arrive whole") << u"tickets"_s << 0 << u"works"_s;
+        // The server counts the newest ticket's characters, not its bytes: what a driver that
+        // cuts values looks like to the check.
+        QTest::newRow("pictures cut short")
+            << u"cut tickets"_s << 3 << u"'TextSize = 2147483647' in the data source"_s;
     }
 
     void writesTheSettingsAndTellsWhatIsWrong()
@@ -74,12 +80,21 @@ private slots:
         QFETCH(QString, says);
         OdbcFixture &odbc = OdbcFixture::instance();
         QString dsn;
-        if (source == u"ticket tables") {
+        if (source.endsWith(u"tables"_s) || source.endsWith(u"tickets"_s)) {
             dsn = odbc.addDataSource(odbc.uniqueName(u"Setup"_s), false);
             TDatabase db;
             db.setAliasName(dsn);
             db.open();
-            PosDatabase(db).createSchema();
+            PosDatabase pos(db);
+            pos.createSchema();
+            const QDateTime t(QDate(2026, 12, 10), QTime(12, 0));
+            if (source.endsWith(u"tickets"_s))
+                pos.insertTicket(1, 0, std::nullopt, t, QByteArray(70000, 'x'));
+            if (source == u"cut tickets") {
+                QSqlQuery text(db.handle());
+                QVERIFY(text.exec(u"INSERT INTO Tavlix (ID, LopNrFavUt, Status, Skapad, Bong) "
+                                  "VALUES (2, 1, 0, '2026-12-10 12:00:00', 'åäöåäö')"_s));
+            }
         } else if (source == u"empty") {
             dsn = odbc.addDataSource(odbc.uniqueName(u"Empty"_s), false);
         } else if (source == u"driver missing") {
