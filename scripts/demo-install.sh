@@ -35,5 +35,6 @@ losen=$("$build/tools/tavlix-simulator" --scramble demo 2>/dev/null)
 printf '[DATABAS]\r\nALIAS=TavlixDemo\r\nANVNAMN=SA\r\nLOSEN=%s\r\n' "$losen" > "$demo/krumel.ini"
 printf '[BONG]\r\nBREDD=225\r\nVANSTER=0\r\n[SKARM]\r\nRADER=3\r\nGRONSEK=280\r\nGULSEK=500\r\nRODSEK=1000\r\nUPDATE=5\r\nREPAINT=N\r\nHORIZONTAL=N\r\nNAMN=Alla\r\n' > "$demo/SPISKO.INI"
 
-# The tables, some tickets already waiting (some of them late) and some done.
-"$build/tools/tavlix-simulator" --dsn TavlixDemo --open 6 --done 4 --depth mixed --max-age 1300 2>/dev/null
+# The tables, some tickets already waiting (some of them late, one with its picture cut short)
+# and some done.
+"$build/tools/tavlix-simulator" --dsn TavlixDemo --open 6 --done 4 --damaged 1 --depth mixed --max-age 1300 2>/dev/null

@@ -58,6 +58,28 @@ private slots:
         QVERIFY(b.grab().save(dir + u'/' + file));
     }
 
+    // A ticket whose picture arrived cut short, between two that came whole.
+    void placeholderCard()
+    {
+        BoardFixture f;
+        QRandomGenerator random(7);
+        for (int i = 0; i < 3; ++i) {
+            const int id = f.pos->nextId();
+            const QByteArray bytes =
+                bmpBytes(renderTicket(randomTicket(id, QStringLiteral("Kök"), random)), 1);
+            f.pos->insertTicket(f.kitchen, 0, std::nullopt,
+                                QDateTime::currentDateTime().addSecs(-(120 + 200 * i)),
+                                i == 1 ? bytes.left(4096) : bytes, id);
+        }
+        TF_Mainform &b = f.start(QSize(1200, 800));
+        b.model().tick();
+        QCOMPARE(b.MainList.size(), size_t(3));
+        const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/boardshots");
+        QDir().mkpath(dir);
+        QTest::qWait(400); // let the smooth passes run
+        QVERIFY(b.grab(QRect(0, 0, 480, 800)).save(dir + u"/board-placeholder.png"_s));
+    }
+
     // A card selected from the keyboard, two tickets that the last refresh added, and the
     // summary in the top bar.
     void keysAndNewTickets()
