@@ -185,11 +185,15 @@ void DatabaseLink::attemptDone(std::exception_ptr error)
     try {
         switch (m_attempt) {
         case 1:
-            try {
-                repairDataSource(m_dataSourceName);
-            } catch (const DataSourceNotSaved &e) {
-                // A definition the board's user may not write must not end its database work.
-                LogError(e.message());
+            // The repair names the login SA; a board that logs in as another user keeps its
+            // data source as it is.
+            if (m_db.userName().compare(QStringLiteral("SA"), Qt::CaseInsensitive) == 0) {
+                try {
+                    repairDataSource(m_dataSourceName);
+                } catch (const DataSourceNotSaved &e) {
+                    // A definition the board's user may not write must not end its database work.
+                    LogError(e.message());
+                }
             }
             return attempt();
         case 2:
@@ -295,17 +299,23 @@ void DatabaseLink::UpgradeTicketTable(Then then)
         }
         // Taken as the column being missing.
         send(TicketStatements::addBongChanged(), false, [then](std::exception_ptr error) {
-            if (!error) {
-                if (then)
-                    then();
-                return;
+            if (error) {
+                // A login with only the rights the board needs may not alter the table. The board
+                // never reads the column: it says why in the log and loads its tickets.
+                try {
+                    try {
+                        std::rethrow_exception(error);
+                    } catch (const TavlixError &e) {
+                        LogError(QStringLiteral("Kolumnen BongChanged kunde inte läggas till i "
+                                                "Tavlix: ")
+                                 + e.message());
+                    }
+                } catch (const TavlixError &) {
+                    // A log that cannot be written must not keep the tickets away.
+                }
             }
-            try {
-                std::rethrow_exception(error);
-            } catch (const TavlixError &e) {
-                // The refresh timer runs already: its first cycle builds the board.
-                ErrorReport::showError(e.message());
-            }
+            if (then)
+                then();
         });
     });
 }

@@ -4,6 +4,7 @@
 #include "board/PageColumn.h"
 #include "controls/XiButton.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTest>
@@ -295,6 +296,40 @@ private slots:
             QVERIFY_THROWS_EXCEPTION(TavlixError, other.open());
             QVERIFY(!other.isOpen());
         }
+    }
+
+    // A login with only the rights the board needs, on a table without BongChanged: the upgrade
+    // fails, the log says why, and the board loads its tickets and finishes them.
+    void leastPrivilegeLogin()
+    {
+        {
+            TDatabase owner;
+            m_pg->connect(owner);
+            QSqlQuery q(owner.handle());
+            for (const QString &sql :
+                 {u"DROP ROLE IF EXISTS kds"_s, u"CREATE ROLE kds LOGIN PASSWORD 'kok'"_s,
+                  u"GRANT SELECT ON Tavlix, FavUt, Foretag TO kds"_s,
+                  u"GRANT UPDATE (Status, Sekunder) ON Tavlix TO kds"_s,
+                  u"ALTER TABLE Tavlix DROP COLUMN IF EXISTS BongChanged"_s})
+                QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+        }
+        BoardFixture f(m_pg->dataSource(), QString::fromLatin1(PgFixture::user),
+                       QString::fromLatin1(PgFixture::password), {}, u"kds"_s, u"kok"_s);
+        f.add();
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(b.link.database().userName(), u"kds"_s);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s}));
+        QVERIFY(f.reports.isEmpty());
+        const QByteArray log = readBytes(f.install.filePath(u"tavlix.log"_s));
+        QCOMPARE(log.count("\r\n"), 1);
+        QVERIFY2(log.contains("Kolumnen BongChanged kunde inte l\xe4ggas till i Tavlix: ")
+                     && log.contains("must be owner"),
+                 log.constData());
+        press(*b.MainList[0]);
+        QVERIFY(settle(b));
+        QCOMPARE(f.ids(b.MainList), QList<QString> {u"2"_s});
+        QVERIFY(f.reports.isEmpty());
     }
 
 private:

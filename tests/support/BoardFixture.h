@@ -84,18 +84,22 @@ struct BoardFixture
         setUp(spisko, {}, {});
     }
 
+    // The fixture fills the tables as user; the board logs in as boardUser when one is given.
     BoardFixture(const QString &dataSource, const QString &user, const QString &password,
-                 const QByteArray &spisko = {})
+                 const QByteArray &spisko = {}, const QString &boardUser = {},
+                 const QString &boardPassword = {})
         : dsn(dataSource)
     {
-        setUp(spisko, user, password);
+        setUp(spisko, user, password, boardUser, boardPassword);
     }
 
-    void setUp(const QByteArray &spisko, const QString &user, const QString &password)
+    void setUp(const QByteArray &spisko, const QString &user, const QString &password,
+               const QString &boardUser = {}, const QString &boardPassword = {})
     {
         setInstallDirOverride(install.path());
         writeBytes(install.filePath(QStringLiteral("krumel.ini")),
-                   krumelBytes(dsn, user, password));
+                   boardUser.isEmpty() ? krumelBytes(dsn, user, password)
+                                       : krumelBytes(dsn, boardUser, boardPassword));
         if (!spisko.isEmpty())
             writeBytes(install.filePath(QStringLiteral("SPISKO.INI")), spisko);
         posDb.setAliasName(dsn);
