@@ -31,7 +31,7 @@ StepAPI=1
 INI
 
 export ODBCSYSINI="$demo/odbc" ODBCINI="$demo/odbc/odbc.ini" QT_QPA_PLATFORM=offscreen
-losen=$("$build/tools/tavlix-simulator" --scramble demo 2>/dev/null)
+losen=$(printf 'demo\n' | "$build/tools/tavlix-simulator" --scramble 2>/dev/null)
 printf '[DATABAS]\r\nALIAS=TavlixDemo\r\nANVNAMN=SA\r\nLOSEN=%s\r\n' "$losen" > "$demo/krumel.ini"
 printf '[BONG]\r\nBREDD=225\r\nVANSTER=0\r\n[SKARM]\r\nRADER=3\r\nGRONSEK=280\r\nGULSEK=500\r\nRODSEK=1000\r\nUPDATE=5\r\nREPAINT=N\r\nHORIZONTAL=N\r\nNAMN=Alla\r\n' > "$demo/SPISKO.INI"
 

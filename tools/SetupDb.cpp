@@ -44,16 +44,17 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Writes the board's database connection settings (krumel.ini: data source, user and the "
-        "scrambled password) and checks the connection once. Without --password the password "
-        "is read from standard input."));
+        "scrambled password) and checks the connection once. The password is asked for, or read "
+        "from standard input with --password-stdin; it is never taken as an argument, which "
+        "every user of the machine could read in the process list."));
     parser.addHelpOption();
     const QCommandLineOption dsn(QStringLiteral("dsn"),
                                  QStringLiteral("ODBC data source name (odbc.ini)."),
                                  QStringLiteral("name"));
     const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("User name."),
                                   QStringLiteral("name"), QStringLiteral("SA"));
-    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("Password."),
-                                      QStringLiteral("text"));
+    const QCommandLineOption password(QStringLiteral("password-stdin"),
+                                      QStringLiteral("Read the password from standard input."));
     const QCommandLineOption noPassword(QStringLiteral("no-password"),
                                         QStringLiteral("Connect without a password."));
     const QCommandLineOption dir(QStringLiteral("dir"),
@@ -76,7 +77,7 @@ int main(int argc, char *argv[])
     const QString userName = parser.value(user);
     QString secret;
     if (parser.isSet(password))
-        secret = parser.value(password);
+        secret = readPassword({});
     else if (!parser.isSet(noPassword))
         secret = readPassword(QStringLiteral("Password of %1: ").arg(userName));
 

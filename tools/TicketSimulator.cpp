@@ -1,6 +1,7 @@
 // Plays the point-of-sale system against an ODBC data source: creates the ticket tables when
 // missing, adds output devices and inserts kitchen tickets as bitmap pictures.
 #include "BmpWriter.h"
+#include "PasswordInput.h"
 #include "PosDatabase.h"
 #include "TicketRenderer.h"
 #include "db/Database.h"
@@ -78,8 +79,8 @@ int main(int argc, char *argv[])
                                  QStringLiteral("name"));
     const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("User name."),
                                   QStringLiteral("name"), QStringLiteral("SA"));
-    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("Password."),
-                                      QStringLiteral("text"));
+    const QCommandLineOption password(QStringLiteral("password-stdin"),
+                                      QStringLiteral("Read the password from standard input."));
     const QCommandLineOption devices(QStringLiteral("devices"),
                                      QStringLiteral("Output devices, separated by commas."),
                                      QStringLiteral("names"), QStringLiteral("Kök,Bar,Grill"));
@@ -117,15 +118,16 @@ int main(int argc, char *argv[])
                                   QStringLiteral("n"));
     const QCommandLineOption scramble(
         QStringLiteral("scramble"),
-        QStringLiteral("Print the scrambled form of a password for krumel.ini and exit."),
-        QStringLiteral("password"));
+        QStringLiteral("Read a password from standard input, print its scrambled form for "
+                       "krumel.ini and exit."));
     parser.addOptions({dsn, user, password, devices, device, open, done, feed, count, depth, maxAge,
                        width, damaged, empty, seed, scramble});
     parser.process(app);
 
     if (parser.isSet(scramble)) {
         std::printf("%s\n",
-                    Scramble(QStringLiteral("E"), parser.value(scramble), QStringLiteral("VarkoAB"))
+                    Scramble(QStringLiteral("E"), readPassword(QStringLiteral("Password: ")),
+                             QStringLiteral("VarkoAB"))
                         .toLatin1()
                         .constData());
         return 0;
@@ -157,7 +159,7 @@ int main(int argc, char *argv[])
 
     try {
         f.db.setAliasName(parser.value(dsn));
-        f.db.setParams(parser.value(user), parser.value(password));
+        f.db.setParams(parser.value(user), parser.isSet(password) ? readPassword({}) : QString());
         f.db.open();
         PosDatabase pos(f.db);
         f.pos = &pos;

@@ -35,7 +35,8 @@ struct Result
 };
 
 Result run(const QString &program, const QStringList &arguments, int timeoutMs,
-           const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+           const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
+           const QByteArray &input = {})
 {
     QProcess p;
     p.setProcessEnvironment(env);
@@ -43,6 +44,8 @@ Result run(const QString &program, const QStringList &arguments, int timeoutMs,
     p.start(program, arguments);
     if (!p.waitForStarted(10000))
         return {-1, "could not start " + program.toLocal8Bit()};
+    p.write(input);
+    p.closeWriteChannel();
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
         p.waitForFinished(5000);
@@ -212,8 +215,8 @@ private slots:
                        {u"--dsn"_s, u"Kassa"_s, u"--open"_s, u"1"_s}, 60000, env);
         QVERIFY2(r.exitCode == 0, r.output.constData());
         QFile::setPermissions(dataPath(u"kassa.db"_s), QFile::Permissions(0x6666));
-        r = run(u"/usr/bin/tavlix-setup-db"_s,
-                {u"--dsn"_s, u"Kassa"_s, u"--password"_s, u"hemligt"_s}, 60000, env);
+        r = run(u"/usr/bin/tavlix-setup-db"_s, {u"--dsn"_s, u"Kassa"_s, u"--password-stdin"_s},
+                60000, env, "hemligt\n");
         QVERIFY2(r.exitCode == 0, r.output.constData());
         QCOMPARE(IniFile::readString(installDir + u"krumel.ini"_s, u"DATABAS"_s, u"ALIAS"_s, {}),
                  u"Kassa"_s);

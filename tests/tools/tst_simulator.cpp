@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
@@ -98,11 +99,41 @@ private slots:
     void scramblesAPassword()
     {
         QProcess sim;
-        sim.start(QStringLiteral(TAVLIX_SIMULATOR), {u"--scramble"_s, u"hemligt"_s});
+        sim.start(QStringLiteral(TAVLIX_SIMULATOR), {u"--scramble"_s});
+        sim.write("hemligt\n");
+        sim.closeWriteChannel();
         QVERIFY(sim.waitForFinished(30000));
         const QString form = QString::fromLatin1(sim.readAllStandardOutput()).trimmed();
         QCOMPARE(form.size(), 16);
         QCOMPARE(Scramble(u"D"_s, form, u"VarkoAB"_s), u"hemligt"_s);
+    }
+
+    // No tool takes a password as an argument: the process list would show it to every user.
+    void noToolTakesAPasswordArgument_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::newRow("tavlix-simulator") << QStringLiteral(TAVLIX_SIMULATOR);
+        QTest::newRow("tavlix-setup-db") << QStringLiteral(TAVLIX_SETUP_DB);
+        QTest::newRow("tavlix-scramble") << QStringLiteral(TAVLIX_SCRAMBLE);
+    }
+
+    void noToolTakesAPasswordArgument()
+    {
+        QFETCH(QString, tool);
+        QProcess p;
+        p.start(tool, {u"--help"_s});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString help = QString::fromLocal8Bit(p.readAllStandardOutput());
+        QVERIFY2(!QRegularExpression(u"--password[ =<]"_s).match(help).hasMatch()
+                     && !QRegularExpression(u"--scramble <"_s).match(help).hasMatch()
+                     && !help.contains(u"[PASSWORD]"_s),
+                 qPrintable(help));
+        // And one given anyway is refused.
+        QProcess given;
+        given.start(tool, {u"--password"_s, u"hemligt"_s});
+        QVERIFY(given.waitForFinished(30000));
+        QVERIFY(given.exitCode() != 0);
     }
 };
 
