@@ -2,7 +2,7 @@
 // directory (the directory of this program, or --dir), and checks the connection once.
 #include "ConnectionCheck.h"
 #include "PasswordInput.h"
-#include "pos/IniFile.h"
+#include "PrivateSettingsFile.h"
 #include "pos/InstallDir.h"
 #include "pos/Scramble.h"
 #include "pos/TavlixError.h"
@@ -82,22 +82,17 @@ int main(int argc, char *argv[])
         secret = readPassword(QStringLiteral("Password of %1: ").arg(userName));
 
     const QString file = settingsFile(target);
-    const bool created = !QFileInfo::exists(file);
     try {
-        const QString section = QStringLiteral("DATABAS");
-        IniFile::writeString(file, section, QStringLiteral("ALIAS"), name);
-        IniFile::writeString(file, section, QStringLiteral("ANVNAMN"), userName);
-        IniFile::writeString(
-            file, section, QStringLiteral("LOSEN"),
-            secret.isEmpty() ? QString()
-                             : Scramble(QStringLiteral("E"), secret, QStringLiteral("VarkoAB")));
+        writePrivateSettings(file, QStringLiteral("DATABAS"),
+                             {{QStringLiteral("ALIAS"), name},
+                              {QStringLiteral("ANVNAMN"), userName},
+                              {QStringLiteral("LOSEN"),
+                               secret.isEmpty() ? QString()
+                                                : Scramble(QStringLiteral("E"), secret,
+                                                           QStringLiteral("VarkoAB"))}});
     } catch (const TavlixError &e) {
         return fail(WriteFailed, e.message());
     }
-    // The password, however scrambled, is for the board's group only.
-    if (created)
-        QFile::setPermissions(
-            file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
     std::printf("Wrote %s\n", QDir::cleanPath(file).toLocal8Bit().constData());
 
     if (parser.isSet(noCheck))

@@ -213,26 +213,12 @@ QString readString(const QString &path, const QString &section, const QString &k
     return valueOf(doc.lines[*place.key].text);
 }
 
-void writeString(const QString &path, const QString &section, const QString &key,
-                 const QString &value)
+QByteArray withEntry(const QByteArray &bytes, const QString &section, const QString &key,
+                     const QString &value)
 {
-    const auto fail = [&path] {
-        throw TavlixError(QStringLiteral("Unable to write to %1").arg(path));
-    };
     const QString sectionName = callerName(section);
     const QString keyName = callerName(key);
     const QString text = oneLine(value);
-
-    QByteArray bytes;
-    QFile existing(path);
-    const bool exists = existing.exists();
-    if (exists) {
-        // Opened for writing before anything is done, so that a file the board may not write
-        // stays as it is.
-        if (!existing.open(QIODevice::ReadWrite))
-            fail();
-        bytes = existing.readAll();
-    }
 
     Document doc = parse(bytes);
     std::vector<Line> &lines = doc.lines;
@@ -262,8 +248,26 @@ void writeString(const QString &path, const QString &section, const QString &key
         lines.push_back({u'[' + sectionName + u']', eol});
         lines.push_back({entry, eol});
     }
+    return serialize(doc);
+}
 
-    const QByteArray out = serialize(doc);
+void writeString(const QString &path, const QString &section, const QString &key,
+                 const QString &value)
+{
+    const auto fail = [&path] {
+        throw TavlixError(QStringLiteral("Unable to write to %1").arg(path));
+    };
+    QByteArray bytes;
+    QFile existing(path);
+    const bool exists = existing.exists();
+    if (exists) {
+        // Opened for writing before anything is done, so that a file the board may not write
+        // stays as it is.
+        if (!existing.open(QIODevice::ReadWrite))
+            fail();
+        bytes = existing.readAll();
+    }
+    const QByteArray out = withEntry(bytes, section, key, value);
     if (exists) {
         if (!FileRewrite::rewrite(existing, bytes, out))
             fail();

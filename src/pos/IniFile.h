@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Initialization files ("SPISKO.INI", "krumel.ini", "SETTINGS.INI"), read and edited as the
@@ -22,5 +23,9 @@ QString readString(const QString &path, const QString &section, const QString &k
 // hard links; a failed write leaves it as it was. Throws TavlixError "Unable to write to <path>".
 void writeString(const QString &path, const QString &section, const QString &key,
                  const QString &value);
+
+// The same edit on a file's content in memory, for a caller that writes the file itself.
+QByteArray withEntry(const QByteArray &bytes, const QString &section, const QString &key,
+                     const QString &value);
 
 } // namespace IniFile

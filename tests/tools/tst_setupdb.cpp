@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -120,6 +123,66 @@ private slots:
         QCOMPARE(losen.size(), 16);
         QCOMPARE(Scramble(u"D"_s, losen, u"VarkoAB"_s), u"hemligt"_s);
         QCOMPARE(QFile::permissions(krumel) & 0x0007, QFile::Permissions()); // nothing for others
+    }
+
+    // Nobody but the owner and the board's group ever reads the file: created with its final
+    // mode whatever the umask, an existing readable one narrowed, a link or another kind of file
+    // in its place refused, and whatever such a link points to left as it was.
+    void keepsTheFilePrivate_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("new, under umask 0") << u"nothing"_s << true;
+        QTest::newRow("existing, readable by all") << u"0644 file"_s << true;
+        QTest::newRow("a link to another file") << u"link"_s << false;
+        QTest::newRow("a link to nowhere") << u"dangling link"_s << false;
+        QTest::newRow("a directory") << u"directory"_s << false;
+        QTest::newRow("a second name of another file") << u"hard link"_s << false;
+    }
+
+    void keepsTheFilePrivate()
+    {
+        QFETCH(QString, planted);
+        QFETCH(bool, written);
+        QTemporaryDir board;
+        QTemporaryDir elsewhere;
+        const QString krumel = board.filePath(u"krumel.ini"_s);
+        const QString target = elsewhere.filePath(u"cron"_s);
+        writeBytes(target, "kept\n");
+        if (planted == u"0644 file"_s) {
+            writeBytes(krumel, "[ANNAT]\r\nNYCKEL=kvar\r\n");
+            QFile::setPermissions(krumel, QFile::Permissions(0x6644));
+        } else if (planted == u"link"_s) {
+            QVERIFY(QFile::link(target, krumel));
+        } else if (planted == u"dangling link"_s) {
+            QVERIFY(QFile::link(elsewhere.filePath(u"new"_s), krumel));
+        } else if (planted == u"directory"_s) {
+            QVERIFY(QDir(board.path()).mkdir(u"krumel.ini"_s));
+        } else if (planted == u"hard link"_s) {
+            QVERIFY(::link(QFile::encodeName(target).constData(), QFile::encodeName(krumel)) == 0);
+        }
+        const mode_t before = ::umask(0);
+        const Run run = setupDb({u"--dsn"_s, u"Kassa"_s, u"--password-stdin"_s, u"--no-check"_s,
+                                 u"--dir"_s, board.path()},
+                                "hemligt\n");
+        ::umask(before);
+        QCOMPARE(readBytes(target), QByteArray("kept\n"));
+        QVERIFY(!QFile::exists(elsewhere.filePath(u"new"_s)));
+        if (!written) {
+            QVERIFY2(run.exitCode != 0, qPrintable(run.out));
+            QVERIFY2(run.err.contains(u"krumel.ini"_s), qPrintable(run.err));
+            return;
+        }
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(QFile::permissions(krumel),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+                     | QFile::ReadGroup);
+        QCOMPARE(IniFile::readString(krumel, u"DATABAS"_s, u"ALIAS"_s, {}), u"Kassa"_s);
+        QCOMPARE(Scramble(u"D"_s, IniFile::readString(krumel, u"DATABAS"_s, u"LOSEN"_s, {}),
+                          u"VarkoAB"_s),
+                 u"hemligt"_s);
+        if (planted == u"0644 file"_s)
+            QCOMPARE(IniFile::readString(krumel, u"ANNAT"_s, u"NYCKEL"_s, {}), u"kvar"_s);
     }
 
     // The file the point-of-sale installation wrote, under another case, is updated in place.
