@@ -1,10 +1,12 @@
 #include "board/Mainform.h"
 #include "controls/MessageBoxes.h"
+#include "pos/FileMode.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    useBoardFileMode();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlix"));
     installMessageBoxes();

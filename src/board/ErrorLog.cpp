@@ -1,6 +1,7 @@
 #include "ErrorLog.h"
 
 #include "pos/Cp1252.h"
+#include "pos/FileMode.h"
 #include "pos/InstallDir.h"
 #include "pos/TavlixError.h"
 
@@ -36,8 +37,14 @@ void LogError(const QString &message)
         Cp1252::encode(logEntry(QDateTime(date, time), systemTimeSeparator(), message)) + "\r\n";
 
     QFile file(InstallDir() + QStringLiteral("tavlix.log"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size()
-        || !file.flush()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw TavlixError(
+            QStringLiteral("I/O error writing %1: %2").arg(file.fileName(), file.errorString()));
+    // It names the server, the port and the login: a log an older board left readable for all
+    // is narrowed at the next entry.
+    if (file.permissions() & (QFileDevice::ReadOther | QFileDevice::WriteOther))
+        file.setPermissions(boardFilePermissions);
+    if (file.write(line) != line.size() || !file.flush()) {
         throw TavlixError(
             QStringLiteral("I/O error writing %1: %2").arg(file.fileName(), file.errorString()));
     }

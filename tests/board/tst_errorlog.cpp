@@ -1,11 +1,14 @@
 #include "FileHelpers.h"
 #include "board/ErrorLog.h"
+#include "pos/FileMode.h"
 #include "pos/InstallDir.h"
 #include "pos/TavlixError.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestErrorLog : public QObject
 {
@@ -47,6 +50,32 @@ private slots:
         QVERIFY(both.endsWith(" Fel: rad ett\r\nrad tv\xe5\r\n"));
         QCOMPARE(both.count("\r\n"), 3);
         setInstallDirOverride({});
+    }
+
+    // The log names the server and the login: for the board's user and group alone, whatever
+    // the umask it was started with, and a log an older board left readable is narrowed.
+    void logIsForTheBoardsGroupAlone_data()
+    {
+        QTest::addColumn<bool>("oldReadableLog");
+        QTest::newRow("new") << false;
+        QTest::newRow("left readable by an older board") << true;
+    }
+
+    void logIsForTheBoardsGroupAlone()
+    {
+        QFETCH(bool, oldReadableLog);
+        QTemporaryDir dir;
+        setInstallDirOverride(dir.path());
+        const QString log = dir.filePath(QStringLiteral("tavlix.log"));
+        const mode_t before = ::umask(022);
+        if (oldReadableLog)
+            writeBytes(log, "2025-01-01 10:00 Fel: gammal\r\n");
+        useBoardFileMode();
+        LogError(QStringLiteral("ny"));
+        ::umask(before);
+        setInstallDirOverride({});
+        QCOMPARE(QFile::permissions(log), boardFilePermissions);
+        QCOMPARE(readBytes(log).count("\r\n"), oldReadableLog ? 2 : 1);
     }
 
     void unwritableLogRaises()
