@@ -56,7 +56,7 @@ QList<QRgb> readPalette(const QByteArray &b, const Header &h)
     const int entrySize = h.infoSize == 12 ? 3 : 4;
     const int count = h.colorsUsed > 0 && h.colorsUsed <= 256 ? h.colorsUsed : (1 << h.bpp);
     QList<QRgb> palette;
-    qsizetype at = 14 + h.infoSize;
+    qsizetype at = 14 + qsizetype(h.infoSize);
     for (int i = 0; i < count && at + 3 <= b.size() && at + 3 <= h.dataOffset; ++i, at += entrySize)
         palette.append(qRgb(uchar(b[at + 2]), uchar(b[at + 1]), uchar(b[at])));
     palette.resize(256, qRgb(0, 0, 0));
@@ -186,7 +186,7 @@ Result load(const QByteArray &bytes)
     if (h.width <= 0 || rows == 0 || h.width > maxWidth || rows > maxHeight
         || qint64(h.width) * rows > maxPixels)
         return {{}, Problem::TooLarge};
-    if (h.dataOffset < 14 + h.infoSize || h.dataOffset > bytes.size())
+    if (h.dataOffset < 14 + qint64(h.infoSize) || h.dataOffset > bytes.size())
         return truncated(bytes);
 
     QImage image;

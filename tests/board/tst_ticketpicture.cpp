@@ -313,6 +313,10 @@ private slots:
         QTest::newRow("RLE without its end") << rle8(false) << int(Problem::Truncated);
         QTest::newRow("RLE cut in a run")
             << rle8(true).left(rle8(true).size() - 5) << int(Problem::Truncated);
+        // An info header that claims nearly 2 GiB: its size must not overflow the offset check.
+        QByteArray hugeInfo = good;
+        qToLittleEndian<qint32>(0x7FFFFFF9, hugeInfo.data() + 14);
+        QTest::newRow("huge info header") << hugeInfo << int(Problem::Truncated);
     }
 
     void damaged()

@@ -2,6 +2,7 @@
 // data source, against real SQLite data sources and broken ones.
 #include "FileHelpers.h"
 #include "OdbcFixture.h"
+#include "PgFixture.h"
 #include "PosDatabase.h"
 #include "db/Database.h"
 #include "pos/IniFile.h"
@@ -123,6 +124,28 @@ private slots:
         QCOMPARE(losen.size(), 16);
         QCOMPARE(Scramble(u"D"_s, losen, u"VarkoAB"_s), u"hemligt"_s);
         QCOMPARE(QFile::permissions(krumel) & 0x0007, QFile::Permissions()); // nothing for others
+    }
+
+    // On PostgreSQL the check asks the server for the picture's length its own way.
+    void picturesArriveWholeFromPostgres()
+    {
+        if (const QString why = PgFixture::missing(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        PgFixture pg;
+        QVERIFY2(pg.setUp(), qPrintable(pg.error()));
+        {
+            TDatabase db;
+            pg.connect(db);
+            PosDatabase(db).insertTicket(1, 0, std::nullopt, QDateTime::currentDateTime(),
+                                         QByteArray(70000, 'x'));
+        }
+        QTemporaryDir board;
+        const Run run =
+            setupDb({u"--dsn"_s, pg.dataSource(), u"--user"_s, QString::fromLatin1(PgFixture::user),
+                     u"--password-stdin"_s, u"--dir"_s, board.path()},
+                    QByteArray(PgFixture::password) + "\n");
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY2(run.out.contains(u"works"_s), qPrintable(run.out));
     }
 
     // Nobody but the owner and the board's group ever reads the file: created with its final
