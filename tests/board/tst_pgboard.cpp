@@ -332,6 +332,34 @@ private slots:
         QVERIFY(f.reports.isEmpty());
     }
 
+    // A server that takes encrypted connections only, with a certificate made here: the board on
+    // a data source that asks for SSL loads and finishes its tickets; one that does not is refused.
+    void encryptedConnection()
+    {
+        PgFixture ssl;
+        QVERIFY2(ssl.setUp(true), qPrintable(ssl.error()));
+        {
+            TDatabase plain;
+            plain.setAliasName(ssl.addPlainDataSource(u"PgPlain"_s));
+            plain.setParams(QString::fromLatin1(PgFixture::user),
+                            QString::fromLatin1(PgFixture::password));
+            QVERIFY_THROWS_EXCEPTION(TavlixError, plain.open());
+        }
+        BoardFixture f(ssl.dataSource(), QString::fromLatin1(PgFixture::user),
+                       QString::fromLatin1(PgFixture::password));
+        f.add();
+        f.add();
+        TF_Mainform &b = f.start(boardSize);
+        QCOMPARE(f.ids(b.MainList), (QList<QString> {u"1"_s, u"2"_s}));
+        QSqlQuery q(f.posDb.handle());
+        QVERIFY(q.exec(u"SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()"_s) && q.next());
+        QVERIFY(q.value(0).toBool());
+        press(*b.MainList[0]);
+        QVERIFY(settle(b));
+        QCOMPARE(f.ids(b.MainList), QList<QString> {u"2"_s});
+        QVERIFY(f.reports.isEmpty());
+    }
+
 private:
     // A board on the server through the proxy.
     std::unique_ptr<BoardFixture> board(const TcpProxy &proxy)

@@ -61,8 +61,11 @@ public:
     }
 
     // Makes the cluster, starts it and creates the tables; false with error() when it fails.
-    bool setUp()
+    // With requireSsl the server takes only encrypted TCP connections, with a self-signed
+    // certificate made here, and the data sources ask for encryption.
+    bool setUp(bool requireSsl = false)
     {
+        m_ssl = requireSsl;
         if (!m_dir.isValid())
             return fail(QStringLiteral("no temporary folder"));
         m_port = freePort();
@@ -93,6 +96,8 @@ public:
                                   "unix_socket_directories = ''\nfsync = off\n")
                        .arg(m_port)
                        .toLatin1());
+        if (m_ssl && !requireEncryption())
+            return false;
         if (!start())
             return false;
         m_dsn = addDataSource(QStringLiteral("PgKassa"));
@@ -118,7 +123,17 @@ public:
         return odbc.addEntry(odbc.uniqueName(stem),
                              "Driver=PostgreSQL Unicode\nServername=127.0.0.1\nPort="
                                  + QByteArray::number(port ? port : m_port)
-                                 + "\nDatabase=postgres\n");
+                                 + "\nDatabase=postgres\n" + (m_ssl ? "SSLmode=require\n" : ""));
+    }
+
+    // A data source on the server that does not ask for encryption.
+    QString addPlainDataSource(const QString &stem)
+    {
+        OdbcFixture &odbc = OdbcFixture::instance();
+        return odbc.addEntry(odbc.uniqueName(stem),
+                             "Driver=PostgreSQL Unicode\nServername=127.0.0.1\nPort="
+                                 + QByteArray::number(m_port)
+                                 + "\nDatabase=postgres\nSSLmode=disable\n");
     }
 
     // Opens db on the data source straight on the server, as the cluster's owner.
@@ -218,6 +233,38 @@ private:
 
     QString dataDir() const { return m_dir.filePath(QStringLiteral("data")); }
 
+    // A self-signed certificate, SSL on, and every TCP entry of pg_hba.conf for SSL alone.
+    bool requireEncryption()
+    {
+        QProcess openssl;
+        prepare(openssl);
+        openssl.setWorkingDirectory(dataDir());
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                       QStringLiteral("-keyout"), QStringLiteral("server.key"),
+                       QStringLiteral("-out"), QStringLiteral("server.crt"),
+                       QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                       QStringLiteral("/CN=127.0.0.1")});
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+            return fail(QStringLiteral("openssl failed: ")
+                        + QString::fromLocal8Bit(openssl.readAllStandardError()));
+        QFile::setPermissions(dataDir() + QStringLiteral("/server.key"),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        appendFile(dataDir() + QStringLiteral("/postgresql.conf"),
+                   "ssl = on\nssl_cert_file = 'server.crt'\nssl_key_file = 'server.key'\n");
+        const QString hba = dataDir() + QStringLiteral("/pg_hba.conf");
+        QFile in(hba);
+        if (!in.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("no pg_hba.conf"));
+        QByteArray lines;
+        for (const QByteArray &line : in.readAll().split('\n'))
+            lines += (line.startsWith("host ") ? "hostssl " + line.mid(5) : line) + '\n';
+        in.close();
+        writeFile(hba, lines);
+        return true;
+    }
+
     // The child drops to the server's user; the server also dies with the test.
     void prepare(QProcess &process, bool dieWithTest = false) const
     {
@@ -261,6 +308,7 @@ private:
     QTemporaryDir m_dir;
     QProcess m_server;
     quint16 m_port = 0;
+    bool m_ssl = false;
     uid_t m_uid = 0; // the server's user; 0 when the test's own user runs it
     gid_t m_gid = 0;
     QString m_dsn;
