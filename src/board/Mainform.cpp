@@ -3,6 +3,7 @@
 #include "BoardAids.h"
 #include "CardArea.h"
 #include "PageColumn.h"
+#include "PinDialog.h"
 #include "controls/Fonts.h"
 #include "controls/Glyphs.h"
 #include "controls/Panel.h"
@@ -10,6 +11,7 @@
 #include "controls/XiButton.h"
 #include "pos/ErrorReport.h"
 #include "pos/InstallDir.h"
+#include "pos/KioskPin.h"
 #include "pos/TextUtils.h"
 #include "settings/OtherBoardsSettings.h"
 
@@ -265,8 +267,35 @@ void TF_Mainform::bu_stangClick()
 
 void TF_Mainform::closeEvent(QCloseEvent *event)
 {
+    // With a kiosk PIN the board closes only for whoever knows it.
+    if (KioskPin::isSet() && !m_closeAllowed) {
+        event->ignore();
+        withPin([this] {
+            m_closeAllowed = true;
+            close();
+        });
+        return;
+    }
     FormClose();
     event->accept();
+}
+
+void TF_Mainform::withPin(const std::function<void()> &then)
+{
+    if (!KioskPin::isSet())
+        return then();
+    if (findChild<PinDialog *>())
+        return; // asked already
+    auto *dialog = new PinDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    connect(dialog, &PinDialog::entered, this, [dialog, then](const QString &pin) {
+        if (!KioskPin::matches(KioskPin::stored(), pin))
+            return dialog->wrong();
+        dialog->accept();
+        then();
+    });
+    dialog->show();
 }
 
 void TF_Mainform::FormClose()

@@ -154,6 +154,9 @@ public:
     void PageControl1Change(int index);
     void bu_InstallningarClick();
     void openSettings(const QStringList &deviceNames);
+    void requestSettings();
+    // Runs then at once without a kiosk PIN; with one, once it has been entered.
+    void withPin(const std::function<void()> &then);
     void bu_stangClick();
 
 signals:
@@ -198,4 +201,5 @@ private:
     QList<int> m_pressedDone; // presses waiting for ti_ReArrange, in order
     QList<int> m_pressedOpen; // and for ti_ReArrangeReady
     bool m_settingsOpening = false;
+    bool m_closeAllowed = false; // the kiosk PIN was entered for closing
 };

@@ -189,6 +189,11 @@ void TF_Mainform::PageControl1Change(int index)
 
 void TF_Mainform::bu_InstallningarClick()
 {
+    withPin([this] { requestSettings(); });
+}
+
+void TF_Mainform::requestSettings()
+{
     if (m_settingsOpening || findChild<TF_Installningar *>())
         return; // one settings window at a time
     m_settingsOpening = true;

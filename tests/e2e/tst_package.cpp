@@ -186,7 +186,7 @@ private slots:
         QVERIFY(packageState().endsWith(u"0.1-1"_s));
         QVERIFY2(kitchenWritable(installDir), "the board's directory is not 2775 root:tavlix");
         for (const QString &command :
-             {u"tavlix-simulator"_s, u"tavlix-scramble"_s, u"tavlix-setup-db"_s}) {
+             {u"tavlix-simulator"_s, u"tavlix-scramble"_s, u"tavlix-setup-db"_s, u"tavlix-pin"_s}) {
             QCOMPARE(QFileInfo(u"/usr/bin/"_s + command).symLinkTarget(), installDir + command);
             QVERIFY(QFileInfo(installDir + command).isExecutable());
         }

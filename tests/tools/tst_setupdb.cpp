@@ -6,6 +6,7 @@
 #include "PosDatabase.h"
 #include "db/Database.h"
 #include "pos/IniFile.h"
+#include "pos/KioskPin.h"
 #include "pos/Scramble.h"
 
 #include <QDir>
@@ -206,6 +207,30 @@ private slots:
                  u"hemligt"_s);
         if (planted == u"0644 file"_s)
             QCOMPARE(IniFile::readString(krumel, u"ANNAT"_s, u"NYCKEL"_s, {}), u"kvar"_s);
+    }
+
+    // tavlix-pin stores a salted hash of the PIN read from standard input, as privately as
+    // krumel.ini, and removes it again.
+    void setsAndClearsTheKioskPin()
+    {
+        QTemporaryDir board;
+        const QString file = board.filePath(u"kiosk.ini"_s);
+        const auto pin = [&](const QStringList &args, const QByteArray &input) {
+            QProcess p;
+            p.start(QStringLiteral(TAVLIX_PIN), args + QStringList {u"--dir"_s, board.path()});
+            p.write(input);
+            p.closeWriteChannel();
+            return p.waitForFinished(30000) ? p.exitCode() : -1;
+        };
+        QCOMPARE(pin({}, "12\n"), 2); // too short
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(pin({}, "2468\n"), 0);
+        const QString entry = IniFile::readString(file, u"KIOSK"_s, u"PIN"_s, {});
+        QVERIFY(!entry.contains(u"2468"_s));
+        QVERIFY(KioskPin::matches(entry, u"2468"_s));
+        QCOMPARE(QFile::permissions(file) & 0x0007, QFile::Permissions());
+        QCOMPARE(pin({u"--clear"_s}, {}), 0);
+        QCOMPARE(IniFile::readString(file, u"KIOSK"_s, u"PIN"_s, u"-"_s), QString());
     }
 
     // The file the point-of-sale installation wrote, under another case, is updated in place.
