@@ -222,6 +222,8 @@ ConnectionCheck checkConnection(const QString &dataSource, const QString &user,
         check.message = d.message;
         return check;
     }
+    // SQL Server without MARS takes no other statement while this one has rows left.
+    SQLCloseCursor(h.stmt);
     checkPictureLength(h.dbc, check);
     return check;
 }

@@ -25,9 +25,11 @@ void installMessageBoxes()
     ErrorReport::setBoxSink([](ErrorReport::Kind kind, const QString &title, const QString &text,
                                std::function<void()> closed) {
         QPointer<QMessageBox> &box = openBox();
-        // A warning that ends the board replaces what is shown; another error adds no box.
+        // A warning that ends the board replaces what is shown; another error adds no box, and
+        // never takes the place of such a warning.
         if (box && kind == ErrorReport::Kind::Error && !closed) {
-            box->setText(text);
+            if (!box->property("endsBoard").toBool())
+                box->setText(text);
             return;
         }
         if (box)
@@ -37,8 +39,10 @@ void installMessageBoxes()
                               title, text, QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::ApplicationModal);
-        if (closed)
+        if (closed) {
+            box->setProperty("endsBoard", true);
             QObject::connect(box, &QMessageBox::finished, box, [closed] { closed(); });
+        }
         box->show();
     });
 }

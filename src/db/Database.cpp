@@ -137,6 +137,10 @@ struct TDatabase::Pending
     Done done;
     const DatabaseThread *thread = nullptr;
     bool answered = false;
+    // Set on the connection's thread: when the job began (monotonic ms, 0 before), and that it
+    // has ended, its answer on its way.
+    std::atomic<qint64> startedAt {0};
+    std::atomic<bool> finished {false};
 
     void answer(std::exception_ptr error)
     {
@@ -159,19 +163,35 @@ void TDatabase::submit(DatabaseThread::Job job, QObject *context, Done done)
     m_pending.push_back(pending);
 
     thread.post([job = std::move(job), pending](DatabaseThread &t) {
+        pending->startedAt = std::max<qint64>(1, QDeadlineTimer::current().deadline());
         std::exception_ptr error;
         try {
             job(t);
         } catch (...) {
             error = std::current_exception();
         }
+        pending->finished = true;
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [pending, error] { pending->answer(error); },
             Qt::QueuedConnection);
     });
-    QTimer::singleShot(m_deadlineMs, context, [this, pending] {
-        if (pending->answered)
+    armDeadline(pending, context, m_deadlineMs);
+}
+
+void TDatabase::armDeadline(const std::shared_ptr<Pending> &pending, QObject *context, int ms)
+{
+    QTimer::singleShot(ms, context, [this, pending, context] {
+        // An answer on its way is no lost call, however busy the window was meanwhile.
+        if (pending->answered || pending->finished)
             return;
+        // The deadline counts from the start of the job, not from the time it waited in line:
+        // a job that hangs ahead of it is given up at its own deadline, with all behind it.
+        const qint64 started = pending->startedAt;
+        if (started == 0)
+            return armDeadline(pending, context, m_deadlineMs);
+        const qint64 ran = QDeadlineTimer::current().deadline() - started;
+        if (ran < m_deadlineMs)
+            return armDeadline(pending, context, int(m_deadlineMs - ran));
         if (m_thread.get() == pending->thread)
             giveUp();
         // What waited behind the lost call fails now too, not at its own deadline.

@@ -104,6 +104,7 @@ public:
 
 private:
     struct Pending;
+    void armDeadline(const std::shared_ptr<Pending> &pending, QObject *context, int ms);
     DatabaseThread &ensureThread();
     DatabaseThread::Job openJob(std::shared_ptr<QString> dbms);
     void giveUp();

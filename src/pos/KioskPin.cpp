@@ -4,6 +4,7 @@
 #include "InstallDir.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -35,7 +36,11 @@ QString stored()
 
 bool isSet()
 {
-    return !stored().isEmpty();
+    // A file the board cannot read keeps the way shut rather than open.
+    QFile file(settingsFile());
+    if (!file.exists())
+        return false;
+    return !file.open(QIODevice::ReadOnly) || !stored().isEmpty();
 }
 
 QString entryFor(const QString &pin)

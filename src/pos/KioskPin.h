@@ -12,6 +12,8 @@ QString settingsFile();
 
 // The stored entry, empty when no PIN is set (or the file cannot be read).
 QString stored();
+// Also true when the file is there but cannot be read: the PIN cannot be checked then, and the
+// way stays shut until the file is mended.
 bool isSet();
 
 // A new entry for pin, with a fresh salt.

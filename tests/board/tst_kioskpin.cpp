@@ -58,6 +58,22 @@ private slots:
         QVERIFY(!KioskPin::matches(u"2468"_s, u"2468"_s)); // a PIN stored in clear opens nothing
     }
 
+    // A PIN file the board cannot read keeps the way shut rather than open.
+    void anUnreadablePinFileKeepsTheWayShut()
+    {
+        BoardFixture f;
+        QVERIFY(QDir(f.install.path()).mkdir(u"kiosk.ini"_s)); // nothing the board can read
+        QVERIFY(KioskPin::isSet());
+        TF_Mainform &b = f.start(boardSize);
+        QTest::mouseClick(b.bu_Installningar, Qt::LeftButton, {}, QPoint(20, 17));
+        PinDialog *d = pinDialog(b);
+        QVERIFY(d);
+        enter(d, QString());
+        QVERIFY(d->isVisible());
+        QVERIFY(!b.findChild<TF_Installningar *>());
+        d->reject();
+    }
+
     void withoutAPinNothingIsAsked()
     {
         BoardFixture f;
