@@ -21,9 +21,10 @@ int main(int argc, char *argv[])
         "Sets the PIN that the board's gear button and closing the board ask for, read from "
         "standard input; at least four characters. Without a PIN the board asks for nothing."));
     parser.addHelpOption();
-    const QCommandLineOption dir(QStringLiteral("dir"),
-                                 QStringLiteral("The board's directory (default: this program's)."),
-                                 QStringLiteral("path"));
+    const QCommandLineOption dir(
+        QStringLiteral("dir"),
+        QStringLiteral("The board's directory (default: the one the board uses)."),
+        QStringLiteral("path"));
     const QCommandLineOption clear(QStringLiteral("clear"), QStringLiteral("Remove the PIN."));
     parser.addOptions({dir, clear});
     parser.process(app);

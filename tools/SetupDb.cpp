@@ -57,9 +57,10 @@ int main(int argc, char *argv[])
                                       QStringLiteral("Read the password from standard input."));
     const QCommandLineOption noPassword(QStringLiteral("no-password"),
                                         QStringLiteral("Connect without a password."));
-    const QCommandLineOption dir(QStringLiteral("dir"),
-                                 QStringLiteral("The board's directory (default: this program's)."),
-                                 QStringLiteral("path"));
+    const QCommandLineOption dir(
+        QStringLiteral("dir"),
+        QStringLiteral("The board's directory (default: the one the board uses)."),
+        QStringLiteral("path"));
     const QCommandLineOption noCheck(QStringLiteral("no-check"),
                                      QStringLiteral("Only write the settings."));
     parser.addOptions({dsn, user, password, noPassword, dir, noCheck});

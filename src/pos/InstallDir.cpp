@@ -33,6 +33,13 @@ QString installDirOf(const QString &executablePath)
     return executablePath.left(sep + 1);
 }
 
+QString installDirFor(const QString &executablePath)
+{
+    const QString dir = installDirOf(executablePath);
+    return dir == QStringLiteral(TAVLIX_PROGRAM_DIR "/") ? QStringLiteral(TAVLIX_DATA_DIR "/")
+                                                         : dir;
+}
+
 void setInstallDirOverride(const QString &dir)
 {
     QString d = dir;
@@ -45,7 +52,7 @@ QString InstallDir()
 {
     if (!overrideDir().isEmpty())
         return overrideDir();
-    return installDirOf(QCoreApplication::applicationFilePath());
+    return installDirFor(QCoreApplication::applicationFilePath());
 }
 
 QString ReadSharedSetting(const QString &key, const QString &def)

@@ -1,7 +1,8 @@
 // The Debian package as a kitchen PC gets it: built by scripts/package.sh, installed on this
 // machine, the installed board run by a member of the group "tavlix" against an SQLite data
-// source set up with the installed commands, then upgraded, removed and purged. It changes the
-// machine, so it runs as root only (as CI does) and never over a package it did not install.
+// source set up with the installed commands, then upgraded, removed and purged, and installed over
+// the files an earlier version left in /opt/tavlix. It changes the machine, so it runs as root only
+// (as CI does) and never over a package it did not install.
 #include "BoardScreen.h"
 #include "FileHelpers.h"
 #include "XSession.h"
@@ -20,13 +21,16 @@ using namespace BoardScreen;
 
 namespace {
 
-const QString installDir = u"/opt/tavlix/"_s;
+const QString programDir = u"/usr/lib/tavlix/"_s;
+const QString dataDir = u"/var/lib/tavlix/"_s;
+// Where earlier versions kept programs and files together, writable by the group.
+const QString oldDir = u"/opt/tavlix/"_s;
 // Left while the test's own package is installed, so that a run broken off is cleaned up by the
 // next one while a package someone installed by hand is left alone.
 const QString marker = u"/var/tmp/tavlix-e2e-package"_s;
-// The files the board and the point-of-sale installation keep beside the executable.
-const QStringList keptFiles = {u"SPISKO.INI"_s, u"krumel.ini"_s, u"SETTINGS.INI"_s,
-                               u"tavlix.log"_s};
+// The files the board and the point-of-sale installation keep in the data directory.
+const QStringList keptFiles = {u"SPISKO.INI"_s, u"krumel.ini"_s, u"SETTINGS.INI"_s, u"tavlix.log"_s,
+                               u"kiosk.ini"_s};
 
 struct Result
 {
@@ -96,15 +100,23 @@ gid_t tavlixGroup()
     return g ? g->gr_gid : gid_t(-1);
 }
 
-// Group tavlix, writable by it, and new files there get the group: 2775.
-bool kitchenWritable(const QString &dir)
+// "root:tavlix 2770"-style description of a path itself (a link is not followed).
+QString ownerAndMode(const QString &path)
 {
     struct stat st
     {
     };
-    return stat(QFile::encodeName(dir).constData(), &st) == 0 && st.st_uid == 0
-        && st.st_gid == tavlixGroup() && (st.st_mode & 07777) == 02775;
+    if (lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return u"missing"_s;
+    const group *g = getgrgid(st.st_gid);
+    return u"%1:%2 %3"_s
+        .arg(st.st_uid == 0 ? u"root"_s : QString::number(st.st_uid),
+             g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid))
+        .arg(uint(st.st_mode & 07777), 4, 8, QChar(u'0'));
 }
+
+// Members of the group write the data directory, and new files there get the group.
+const QString dataDirMode = u"root:tavlix 2770"_s;
 
 } // namespace
 
@@ -135,6 +147,15 @@ private:
     {
         return m_x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Tavlix$"_s})
             .section(u'\n', 0, 0);
+    }
+
+    // What movesTheFilesOfTheOldLayout left, and only that.
+    static void removeOldDir()
+    {
+        if (!QFile::exists(oldDir + u".tavlix-e2e"_s))
+            return;
+        QDir(oldDir).removeRecursively();
+        run(u"dpkg-statoverride"_s, {u"--remove"_s, oldDir.chopped(1)}, 30000);
     }
 
     void purgeOwnPackage()
@@ -177,6 +198,7 @@ private slots:
             m_board.waitForFinished(5000);
         }
         purgeOwnPackage();
+        removeOldDir();
     }
 
     void installs()
@@ -184,11 +206,33 @@ private slots:
         const Result r = apt({u"install"_s, m_debs.at(0)});
         QVERIFY2(r.exitCode == 0, tail(r.output).constData());
         QVERIFY(packageState().endsWith(u"0.1-1"_s));
-        QVERIFY2(kitchenWritable(installDir), "the board's directory is not 2775 root:tavlix");
+        QCOMPARE(ownerAndMode(dataDir), dataDirMode);
         for (const QString &command :
              {u"tavlix-simulator"_s, u"tavlix-scramble"_s, u"tavlix-setup-db"_s, u"tavlix-pin"_s}) {
-            QCOMPARE(QFileInfo(u"/usr/bin/"_s + command).symLinkTarget(), installDir + command);
-            QVERIFY(QFileInfo(installDir + command).isExecutable());
+            QCOMPARE(QFileInfo(u"/usr/bin/"_s + command).symLinkTarget(), programDir + command);
+            QVERIFY(QFileInfo(programDir + command).isExecutable());
+        }
+        QVERIFY(readBytes(u"/usr/lib/systemd/user/tavlix.service"_s)
+                    .contains("\nExecStart=" + programDir.toUtf8() + "Tavlix\n"));
+        QVERIFY(readBytes(u"/usr/share/applications/tavlix.desktop"_s)
+                    .contains("\nExec=" + programDir.toUtf8() + "Tavlix\n"));
+
+        // Nothing the package installed, and no directory it installed into, can be changed by
+        // anyone but root: a member of the group could otherwise replace a program root runs.
+        const Result list = run(u"dpkg"_s, {u"-L"_s, u"tavlix"_s}, 30000);
+        QCOMPARE(list.exitCode, 0);
+        const QStringList paths = QString::fromUtf8(list.output).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(paths.contains(programDir + u"Tavlix"_s));
+        for (const QString &path : paths) {
+            struct stat st
+            {
+            };
+            QVERIFY2(lstat(QFile::encodeName(path).constData(), &st) == 0, qPrintable(path));
+            QVERIFY2(st.st_uid == 0, qPrintable(path + u" is not root's"_s));
+            if (!S_ISLNK(st.st_mode)) {
+                QVERIFY2((st.st_mode & (S_IWGRP | S_IWOTH | S_ISUID | S_ISGID)) == 0,
+                         qPrintable(path + u": "_s + ownerAndMode(path)));
+            }
         }
         for (const QString &file : {u"/usr/share/applications/tavlix.desktop"_s,
                                     u"/usr/lib/systemd/user/tavlix.service"_s,
@@ -218,8 +262,9 @@ private slots:
         r = run(u"/usr/bin/tavlix-setup-db"_s, {u"--dsn"_s, u"Kassa"_s, u"--password-stdin"_s},
                 60000, env, "hemligt\n");
         QVERIFY2(r.exitCode == 0, r.output.constData());
-        QCOMPARE(IniFile::readString(installDir + u"krumel.ini"_s, u"DATABAS"_s, u"ALIAS"_s, {}),
+        QCOMPARE(IniFile::readString(dataDir + u"krumel.ini"_s, u"DATABAS"_s, u"ALIAS"_s, {}),
                  u"Kassa"_s);
+        QCOMPARE(ownerAndMode(dataDir + u"krumel.ini"_s), u"root:tavlix 0640"_s);
 
         QProcessEnvironment boardEnv = m_x.environment();
         for (const QString &key : {u"ODBCSYSINI"_s, u"ODBCINI"_s})
@@ -228,9 +273,10 @@ private slots:
         m_board.setProcessEnvironment(boardEnv);
         m_board.setWorkingDirectory(u"/"_s);
         m_board.setProcessChannelMode(QProcess::MergedChannels);
+        // An umask that would leave its files open to everyone.
         m_board.start(u"setpriv"_s,
                       {u"--reuid=65534"_s, u"--regid=65534"_s, u"--groups=%1"_s.arg(tavlixGroup()),
-                       installDir + u"Tavlix"_s});
+                       u"/bin/sh"_s, u"-c"_s, u"umask 000; exec %1Tavlix"_s.arg(programDir)});
         QVERIFY2(m_board.waitForStarted(10000), "the board did not start");
         QVERIFY2(XSession::waitFor([this] { return !boardWindow().isEmpty(); }, 15000),
                  "no window titled Tavlix");
@@ -256,22 +302,25 @@ private slots:
         QVERIFY2(m_board.waitForFinished(10000), "the board did not close");
         QCOMPARE(m_board.exitCode(), 0);
         QCOMPARE(
-            IniFile::readString(installDir + u"SETTINGS.INI"_s, u"SALVIO"_s, u"TAVLIX_X"_s, u"-"_s),
+            IniFile::readString(dataDir + u"SETTINGS.INI"_s, u"SALVIO"_s, u"TAVLIX_X"_s, u"-"_s),
             u"0"_s);
-        QCOMPARE(QFileInfo(installDir + u"SETTINGS.INI"_s).groupId(), tavlixGroup());
+        QCOMPARE(ownerAndMode(dataDir + u"SETTINGS.INI"_s), u"65534:tavlix 0660"_s);
     }
 
     void upgradeKeepsTheFiles()
     {
         QVERIFY(installed());
         // Stand-ins where the run above left none.
-        if (!QFile::exists(installDir + u"SPISKO.INI"_s))
-            writeBytes(installDir + u"SPISKO.INI"_s, "[SKARM]\r\nRADER=4\r\n");
-        if (!QFile::exists(installDir + u"tavlix.log"_s))
-            writeBytes(installDir + u"tavlix.log"_s, "2026-01-01 10:00 Fel: prov\r\n");
+        for (const auto &[name, text] :
+             {std::pair {u"SPISKO.INI"_s, QByteArray("[SKARM]\r\nRADER=4\r\n")},
+              std::pair {u"tavlix.log"_s, QByteArray("2026-01-01 10:00 Fel: prov\r\n")},
+              std::pair {u"kiosk.ini"_s, QByteArray("[KIOSK]\r\n")}}) {
+            if (!QFile::exists(dataDir + name))
+                writeBytes(dataDir + name, text);
+        }
         for (const QString &name : keptFiles) {
-            QVERIFY2(QFile::exists(installDir + name), qPrintable(name));
-            m_kept[name] = readBytes(installDir + name);
+            QVERIFY2(QFile::exists(dataDir + name), qPrintable(name));
+            m_kept[name] = readBytes(dataDir + name);
         }
 
         Result r = apt({u"install"_s, u"--reinstall"_s, m_debs.at(0)});
@@ -280,8 +329,8 @@ private slots:
         QVERIFY2(r.exitCode == 0, tail(r.output).constData());
         QVERIFY(packageState().endsWith(u"0.1-2"_s));
         for (const QString &name : keptFiles)
-            QCOMPARE(readBytes(installDir + name), m_kept.value(name));
-        QVERIFY2(kitchenWritable(installDir), "the upgrade changed the board's directory");
+            QCOMPARE(readBytes(dataDir + name), m_kept.value(name));
+        QCOMPARE(ownerAndMode(dataDir), dataDirMode);
     }
 
     void removeKeepsAndPurgeDeletes()
@@ -290,18 +339,77 @@ private slots:
         Result r = apt({u"remove"_s, u"tavlix"_s});
         QVERIFY2(r.exitCode == 0, tail(r.output).constData());
         QVERIFY(!installed());
-        QVERIFY(!QFile::exists(installDir + u"Tavlix"_s));
+        QVERIFY(!QFile::exists(programDir + u"Tavlix"_s));
         QVERIFY(!QFile::exists(u"/usr/bin/tavlix-setup-db"_s));
         for (const QString &name : keptFiles)
-            QCOMPARE(readBytes(installDir + name), m_kept.value(name));
+            QCOMPARE(readBytes(dataDir + name), m_kept.value(name));
 
         r = apt({u"purge"_s, u"tavlix"_s});
         QVERIFY2(r.exitCode == 0, tail(r.output).constData());
         QVERIFY(!known());
-        QVERIFY2(!QFileInfo::exists(installDir), "purge left the board's directory");
+        QVERIFY2(!QFileInfo::exists(dataDir), "purge left the data directory");
+        QVERIFY2(!QFileInfo::exists(programDir), "purge left the program directory");
         QVERIFY(!QFile::exists(u"/etc/xdg/autostart/tavlix-autostart.desktop"_s));
-        QVERIFY(run(u"dpkg-statoverride"_s, {u"--list"_s, installDir.chopped(1)}, 30000).exitCode
-                != 0);
+    }
+
+    // An earlier version kept programs and files together in /opt/tavlix, writable by the group.
+    // Installing over what it left moves the board's files to the data directory once, and takes
+    // nothing a member of the group planted there in place of a file.
+    void movesTheFilesOfTheOldLayout()
+    {
+        QVERIFY(!known());
+        if (QFileInfo::exists(oldDir) && !QFile::exists(oldDir + u".tavlix-e2e"_s))
+            QSKIP("/opt/tavlix exists here already; the test would change it");
+        QVERIFY(QDir().mkpath(oldDir));
+        writeBytes(oldDir + u".tavlix-e2e"_s, {});
+        QCOMPARE(chown(QFile::encodeName(oldDir).constData(), 0, tavlixGroup()), 0);
+        QCOMPARE(chmod(QFile::encodeName(oldDir).constData(), 02775), 0);
+        QCOMPARE(
+            run(u"dpkg-statoverride"_s,
+                {u"--update"_s, u"--add"_s, u"root"_s, u"tavlix"_s, u"2775"_s, oldDir.chopped(1)},
+                30000)
+                .exitCode,
+            0);
+        const QMap<QString, QByteArray> old = {
+            {u"krumel.ini"_s, "[DATABAS]\r\nALIAS=Kassa\r\nLOSEN=x\r\n"},
+            {u"spisko.ini"_s, "[SKARM]\r\nRADER=3\r\n"},
+            {u"SETTINGS.INI"_s, "[SALVIO]\r\nTAVLIX_X=5\r\n"}};
+        for (auto it = old.begin(); it != old.end(); ++it) {
+            writeBytes(oldDir + it.key(), it.value());
+            QCOMPARE(chown(QFile::encodeName(oldDir + it.key()).constData(), 65534, tavlixGroup()),
+                     0);
+            QVERIFY(QFile::setPermissions(oldDir + it.key(), QFile::Permissions(0x6644)));
+        }
+        // What a member planted: a link and a hard link to files of root's, and a qt.conf.
+        QVERIFY(QDir().mkpath(oldDir + u".root"_s));
+        const QString target = oldDir + u".root/secret"_s;
+        writeBytes(target, "root\n");
+        QCOMPARE(chown(QFile::encodeName(target).constData(), 0, 0), 0);
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::link(target, oldDir + u"tavlix.log"_s));
+        QCOMPARE(link(QFile::encodeName(target).constData(),
+                      QFile::encodeName(oldDir + u"kiosk.ini"_s).constData()),
+                 0);
+        writeBytes(oldDir + u"qt.conf"_s, "[Paths]\nPlugins=/tmp\n");
+
+        const Result r = apt({u"install"_s, m_debs.at(1)});
+        QVERIFY2(r.exitCode == 0, tail(r.output).constData());
+        QCOMPARE(ownerAndMode(dataDir), dataDirMode);
+        for (auto it = old.begin(); it != old.end(); ++it) {
+            QCOMPARE(readBytes(dataDir + it.key()), it.value());
+            QVERIFY2(!QFileInfo::exists(oldDir + it.key()), qPrintable(it.key()));
+        }
+        QCOMPARE(ownerAndMode(dataDir + u"krumel.ini"_s), u"root:tavlix 0640"_s);
+        QCOMPARE(ownerAndMode(dataDir + u"spisko.ini"_s), u"root:tavlix 0660"_s);
+        QCOMPARE(ownerAndMode(dataDir + u"SETTINGS.INI"_s), u"root:tavlix 0660"_s);
+        for (const QString &planted : {u"tavlix.log"_s, u"kiosk.ini"_s})
+            QVERIFY2(!QFileInfo::exists(dataDir + planted), qPrintable(planted));
+        QCOMPARE(ownerAndMode(target), u"root:root 0600"_s);
+        QCOMPARE(readBytes(target), QByteArray("root\n"));
+        // The old directory stays for what was not moved, shut to the group.
+        QCOMPARE(ownerAndMode(oldDir), u"root:root 0755"_s);
+        QVERIFY(run(u"dpkg-statoverride"_s, {u"--list"_s, oldDir.chopped(1)}, 30000).exitCode != 0);
+        removeOldDir();
     }
 
     void cleanup()

@@ -35,6 +35,29 @@ private slots:
         QCOMPARE(installDirOf(path), dir);
     }
 
+    void packagedProgramsUseTheDataDirectory_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("dir");
+        QTest::newRow("packaged board") << "/usr/lib/tavlix/Tavlix"
+                                        << "/var/lib/tavlix/";
+        QTest::newRow("packaged tool") << "/usr/lib/tavlix/tavlix-setup-db"
+                                       << "/var/lib/tavlix/";
+        QTest::newRow("below the program directory") << "/usr/lib/tavlix/old/Tavlix"
+                                                     << "/usr/lib/tavlix/old/";
+        QTest::newRow("similar name") << "/usr/lib/tavlix2/Tavlix"
+                                      << "/usr/lib/tavlix2/";
+        QTest::newRow("a copy elsewhere") << "/home/kock/tavlix/Tavlix"
+                                          << "/home/kock/tavlix/";
+    }
+
+    void packagedProgramsUseTheDataDirectory()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, dir);
+        QCOMPARE(installDirFor(path), dir);
+    }
+
     void runningExecutable()
     {
         setInstallDirOverride({});
