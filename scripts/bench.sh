@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds in Release and runs the benchmarks; prints one table (Markdown).
+# Builds in Release (preset release, build-release/) and runs the benchmarks; prints one table (Markdown).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-BUILD_DIR="$root/build-release" BUILD_TYPE=Release "$root/scripts/build.sh" >/dev/null
+"$root/scripts/build.sh" release >/dev/null
 exec "$root/build-release/bench/tavlix_bench"

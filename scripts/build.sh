@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Configures and builds the project into build/ (or the folder given as BUILD_DIR).
+# Configures and builds the project with one of the presets of CMakePresets.json: debug (the
+# default, into build/), release (build-release/) or fuzz (build-fuzz/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
-type=${BUILD_TYPE:-Debug}
+preset=${1:-debug}
 
 launcher=()
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" >/dev/null
-cmake --build "$build" -j "$(nproc)"
+cmake -S "$root" --preset "$preset" "${launcher[@]}" >/dev/null
+cd "$root"
+cmake --build --preset "$preset" -j "$(nproc)"

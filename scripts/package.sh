@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian package of the board: a Release build in build-package/ (or PACKAGE_BUILD_DIR)
+# Builds the Debian package of the board: the release preset in build-package/ (or PACKAGE_BUILD_DIR)
 # with Debian's hardening flags, cpack, and lintian, which must find no error. Prints the path of
 # the .deb last. PACKAGE_RELEASE sets the Debian revision (default 1).
 set -euo pipefail
@@ -14,7 +14,7 @@ if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+cmake -S "$root" --preset release -B "$build" -DBUILD_TESTING=OFF \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
     -DTAVLIX_PACKAGE_RELEASE="$release" "${launcher[@]}" >/dev/null

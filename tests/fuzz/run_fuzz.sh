@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) in
-# their own build directory and runs one of them on a copy of its seed corpus.
+# Builds the fuzz targets with the preset fuzz (clang, libFuzzer, AddressSanitizer,
+# UndefinedBehaviorSanitizer) in their own build directory and runs one of them on a copy of its
+# seed corpus.
 #   run_fuzz.sh <build-dir> <picture|ini> [libFuzzer options...]
 # Without options the run is short (20 seconds); pass e.g. -runs=1000000 for a long one.
 # Inputs that crash or hang are left in <build-dir>/findings-<target>/.
@@ -28,7 +29,7 @@ mkdir -p "$build"
 exec 9>"$build/.lock"
 flock 9
 if [ ! -f "$build/build.ninja" ]; then
-    CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja "${launcher[@]}" >/dev/null
+    cmake -S "$here/../.." --preset fuzz -B "$build" "${launcher[@]}" >/dev/null
 fi
 cmake --build "$build" --target "fuzz_$target" >/dev/null
 flock -u 9
@@ -46,5 +47,5 @@ fi
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd "$findings"
-"$build/fuzz_$target" -timeout=5 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
+"$build/tests/fuzz/fuzz_$target" -timeout=5 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
     -artifact_prefix="$findings/" "${options[@]}" "$corpus"
