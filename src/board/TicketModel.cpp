@@ -41,15 +41,17 @@ struct Reader
         return select(lines).integer(0, QStringLiteral("Antal"));
     }
 
-    // Every row of the select, or its last `last` rows, its picture decoded.
+    // Every row of the select, or its last `last` rows, its picture decoded as it arrives: only
+    // one raw picture is held at a time.
     void tickets(const QStringList &lines, bool open, std::vector<Ticket> &out,
                  size_t last = std::numeric_limits<size_t>::max()) const
     {
-        const SqlWork::Rows rows = select(lines);
+        const QString sql = lines.join(QStringLiteral("\r\n"));
+        sent->note(sql);
         const QDateTime now = QDateTime::currentDateTime();
-        for (size_t i = rows.rows.size() - std::min(last, rows.rows.size()); i < rows.rows.size();
-             ++i) {
-            const TicketRow row = readTicketRow(rows, i, open);
+        const size_t first = out.size();
+        SqlWork::selectEach(thread, sql, timeout, [&](const SqlWork::Rows &rows) {
+            const TicketRow row = readTicketRow(rows, 0, open);
             Ticket t;
             t.id = row.id;
             t.number = open ? row.number : row.id.toInt();
@@ -62,8 +64,10 @@ struct Reader
             t.problemText = TicketPicture::reason(picture);
             t.picture = std::move(picture.image);
             t.decodedFormat = picture.decodedFormat;
+            if (out.size() - first == last)
+                out.erase(out.begin() + qsizetype(first));
             out.push_back(std::move(t));
-        }
+        });
     }
 };
 
@@ -240,10 +244,15 @@ void TicketModel::loadDone(Then then)
                 // The latest done tickets only, among the last numbers: however long the table's
                 // history, the tab opens as fast and holds as much.
                 const Reader r {t, sent, timeout};
+                // The numbers first, so that only the pictures shown are read.
                 const int highest = r.count(S::highestNumber());
                 const int from = std::max(0, highest - doneWindowPerTicket * int(limit));
-                if (r.count(S::countDoneAbove(namn, from)) > 0)
-                    r.tickets(S::selectDoneAbove(namn, from), false, b.tickets, limit);
+                const SqlWork::Rows done = r.select(S::selectDoneNumbersAbove(namn, from));
+                if (done.rows.empty())
+                    return;
+                const size_t kept = done.rows.size() - std::min(limit, done.rows.size());
+                const int below = done.integer(kept, QStringLiteral("ID")) - 1;
+                r.tickets(S::selectDoneAbove(namn, below), false, b.tickets, limit);
             },
             [this](Batch &b) { takeOver(Tab::Ready, std::move(b.tickets), true, false); }, then);
     });

@@ -102,10 +102,11 @@ QStringList highestNumber()
     return {QStringLiteral("Select Max(ID) Antal from Tavlix")};
 }
 
-QStringList countDoneAbove(const QString &namn, int from)
+QStringList selectDoneNumbersAbove(const QString &namn, int from)
 {
-    return withDevice(QStringLiteral("Select Count(*) Antal from Tavlix where Status=1"), namn,
-                      {QStringLiteral("And ID > ") + QString::number(from)});
+    return withDevice(
+        QStringLiteral("Select ID from Tavlix where Status = 1"), namn,
+        {QStringLiteral("And ID > ") + QString::number(from), QStringLiteral("Order by ID")});
 }
 
 QStringList selectDoneAbove(const QString &namn, int from)

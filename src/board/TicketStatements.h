@@ -30,10 +30,10 @@ QStringList selectOpenAmong(const QString &namn, const QList<int> &numbers);
 constexpr int lateWindow = 1000;
 QStringList selectChanged(const QString &namn, int lastId, const QList<int> &known,
                           const QList<int> &shown);
-// The highest ticket number there is, and the done tickets above from, for a tab "Klara" that
-// reads the latest done tickets only.
+// The highest ticket number there is, and the numbers and rows of the done tickets above from,
+// for a tab "Klara" that reads the latest done tickets only.
 QStringList highestNumber();
-QStringList countDoneAbove(const QString &namn, int from);
+QStringList selectDoneNumbersAbove(const QString &namn, int from);
 QStringList selectDoneAbove(const QString &namn, int from);
 QStringList markDone(int seconds, const QString &id);
 QStringList reopen(int seconds, const QString &id);

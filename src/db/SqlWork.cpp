@@ -97,25 +97,54 @@ QVariant Rows::field(size_t row, const QString &name) const
     return rows[row].value(columnIndex(columns, name));
 }
 
-Rows select(DatabaseThread &thread, const QString &sql, int timeoutSeconds)
+namespace {
+
+// Runs a select and returns its columns, read before the first row: on a row, record() would
+// fetch every value of it.
+QSqlRecord runSelect(QSqlQuery &query, const QString &sql, int timeoutSeconds)
 {
-    QSqlQuery query(thread.database());
     run(query, sql, timeoutSeconds);
     if (!query.isSelect())
         throw TavlixError(QStringLiteral("The statement returned no rows"));
-    Rows out;
-    // Read before the first row: on a row, record() would fetch every value of it.
-    out.columns = query.record();
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(out.columns.count());
-        for (int i = 0; i < out.columns.count(); ++i)
-            row.append(query.value(i));
-        out.rows.push_back(std::move(row));
+    return query.record();
+}
+
+// The next row's values; false after the last row, and a failed fetch throws.
+bool nextRow(QSqlQuery &query, int columns, QVariantList &row)
+{
+    if (!query.next()) {
+        if (query.lastError().isValid())
+            fail(query);
+        return false;
     }
-    if (query.lastError().isValid())
-        fail(query);
+    row.clear();
+    row.reserve(columns);
+    for (int i = 0; i < columns; ++i)
+        row.append(query.value(i));
+    return true;
+}
+
+} // namespace
+
+Rows select(DatabaseThread &thread, const QString &sql, int timeoutSeconds)
+{
+    QSqlQuery query(thread.database());
+    Rows out;
+    out.columns = runSelect(query, sql, timeoutSeconds);
+    for (QVariantList row; nextRow(query, out.columns.count(), row);)
+        out.rows.push_back(std::move(row));
     return out;
+}
+
+void selectEach(DatabaseThread &thread, const QString &sql, int timeoutSeconds,
+                const std::function<void(const Rows &row)> &each)
+{
+    QSqlQuery query(thread.database());
+    Rows current;
+    current.columns = runSelect(query, sql, timeoutSeconds);
+    current.rows.resize(1);
+    while (nextRow(query, current.columns.count(), current.rows.front()))
+        each(current);
 }
 
 void execute(DatabaseThread &thread, const QString &sql, int timeoutSeconds)

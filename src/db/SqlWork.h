@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <vector>
 
 class DatabaseThread;
@@ -39,6 +40,10 @@ struct Rows
 };
 
 Rows select(DatabaseThread &thread, const QString &sql, int timeoutSeconds);
+// The rows one at a time, each handed over as a result of one row and dropped before the next is
+// read, so that a result of many pictures never lies in memory whole.
+void selectEach(DatabaseThread &thread, const QString &sql, int timeoutSeconds,
+                const std::function<void(const Rows &row)> &each);
 void execute(DatabaseThread &thread, const QString &sql, int timeoutSeconds);
 
 } // namespace SqlWork
