@@ -144,11 +144,14 @@ struct Bench
     // Until every answer of the database has been taken over.
     static void settle(TF_Mainform &board)
     {
-        // Woken by each answer as it arrives, so that wall time is not rounded to a sleep.
+        // Woken by each answer as it arrives, so that wall time is not rounded to a sleep, and
+        // asleep in between: processEvents with a time limit ignores WaitForMoreEvents and would
+        // spin, counting its own polling as the board's time. The board's clock wakes it each
+        // second at the latest.
         QElapsedTimer waited;
         waited.start();
         while (!board.idle() && waited.elapsed() < 120000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (!board.idle())
             std::fprintf(stderr, "the board did not settle\n");
     }
