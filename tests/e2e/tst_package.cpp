@@ -115,8 +115,9 @@ QString ownerAndMode(const QString &path)
         .arg(uint(st.st_mode & 07777), 4, 8, QChar(u'0'));
 }
 
-// Members of the group write the data directory, and new files there get the group.
-const QString dataDirMode = u"root:tavlix 2770"_s;
+// Members of the group write the data directory and new files there get the group, but none
+// may delete or replace another's file (root's krumel.ini and kiosk.ini among them).
+const QString dataDirMode = u"root:tavlix 3770"_s;
 
 } // namespace
 
@@ -370,9 +371,11 @@ private slots:
                 30000)
                 .exitCode,
             0);
+        // The board finds krumel.ini in any case of its name; a crash left a copy of SPISKO.INI.
         const QMap<QString, QByteArray> old = {
-            {u"krumel.ini"_s, "[DATABAS]\r\nALIAS=Kassa\r\nLOSEN=x\r\n"},
-            {u"spisko.ini"_s, "[SKARM]\r\nRADER=3\r\n"},
+            {u"KRUMEL.INI"_s, "[DATABAS]\r\nALIAS=Kassa\r\nLOSEN=x\r\n"},
+            {u"SPISKO.INI"_s, "[SKARM]\r\nRADER=3\r\n"},
+            {u"SPISKO.INI.a1B2c3.bak"_s, "[SKARM]\r\nRADER=2\r\n"},
             {u"SETTINGS.INI"_s, "[SALVIO]\r\nTAVLIX_X=5\r\n"}};
         for (auto it = old.begin(); it != old.end(); ++it) {
             writeBytes(oldDir + it.key(), it.value());
@@ -399,8 +402,9 @@ private slots:
             QCOMPARE(readBytes(dataDir + it.key()), it.value());
             QVERIFY2(!QFileInfo::exists(oldDir + it.key()), qPrintable(it.key()));
         }
-        QCOMPARE(ownerAndMode(dataDir + u"krumel.ini"_s), u"root:tavlix 0640"_s);
-        QCOMPARE(ownerAndMode(dataDir + u"spisko.ini"_s), u"root:tavlix 0660"_s);
+        // Each a new file of root's, which nobody from the old directory holds open or linked.
+        QCOMPARE(ownerAndMode(dataDir + u"KRUMEL.INI"_s), u"root:tavlix 0640"_s);
+        QCOMPARE(ownerAndMode(dataDir + u"SPISKO.INI"_s), u"root:tavlix 0660"_s);
         QCOMPARE(ownerAndMode(dataDir + u"SETTINGS.INI"_s), u"root:tavlix 0660"_s);
         for (const QString &planted : {u"tavlix.log"_s, u"kiosk.ini"_s})
             QVERIFY2(!QFileInfo::exists(dataDir + planted), qPrintable(planted));
