@@ -1,5 +1,5 @@
 // Writes the board's connection settings, section DATABAS of "krumel.ini" in the board's
-// directory (the directory of this program, or --dir), and checks the connection once.
+// directory (InstallDir, or --dir), and checks the connection once.
 #include "ConnectionCheck.h"
 #include "PasswordInput.h"
 #include "PrivateSettingsFile.h"

@@ -46,6 +46,8 @@ struct Reader
     void tickets(const QStringList &lines, bool open, std::vector<Ticket> &out,
                  size_t last = std::numeric_limits<size_t>::max()) const
     {
+        if (last == 0)
+            return;
         const QString sql = lines.join(QStringLiteral("\r\n"));
         sent->note(sql);
         const QDateTime now = QDateTime::currentDateTime();
