@@ -4,7 +4,7 @@
 # ticket tables, "krumel.ini" with a scrambled password and "SPISKO.INI" with readable defaults.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
+build=$root/build # the debug preset
 demo=${1:-$root/demo}
 
 driver=$(dpkg -L libsqliteodbc 2>/dev/null | grep -m1 '/libsqlite3odbc\.so$' || true)
