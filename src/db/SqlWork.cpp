@@ -37,6 +37,8 @@ void run(QSqlQuery &query, const QString &sql, int timeoutSeconds)
     if (!query.prepare(sql))
         fail(query);
     setQueryTimeout(query, timeoutSeconds);
+    // The statement itself, on the connection's thread, which runs jobs and no event loop: no
+    // cycle, build or press can run inside it, and the query timeout bounds it.
     if (!query.exec())
         fail(query);
 }
