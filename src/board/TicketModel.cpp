@@ -29,11 +29,16 @@ struct Reader
     int timeout;
 
     // The ticket statements use no type name that differs between engines.
-    SqlWork::Rows select(const QStringList &lines) const
+    QString noted(const QStringList &lines) const
     {
         const QString sql = lines.join(QStringLiteral("\r\n"));
         sent->note(sql);
-        return SqlWork::select(thread, sql, timeout);
+        return sql;
+    }
+
+    SqlWork::Rows select(const QStringList &lines) const
+    {
+        return SqlWork::select(thread, noted(lines), timeout);
     }
 
     int count(const QStringList &lines) const
@@ -48,11 +53,9 @@ struct Reader
     {
         if (last == 0)
             return;
-        const QString sql = lines.join(QStringLiteral("\r\n"));
-        sent->note(sql);
         const QDateTime now = QDateTime::currentDateTime();
         const size_t first = out.size();
-        SqlWork::selectEach(thread, sql, timeout, [&](const SqlWork::Rows &rows) {
+        SqlWork::selectEach(thread, noted(lines), timeout, [&](const SqlWork::Rows &rows) {
             const TicketRow row = readTicketRow(rows, 0, open);
             Ticket t;
             t.id = row.id;
