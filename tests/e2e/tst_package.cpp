@@ -100,7 +100,7 @@ gid_t tavlixGroup()
     return g ? g->gr_gid : gid_t(-1);
 }
 
-// "root:tavlix 2770"-style description of a path itself (a link is not followed).
+// "root:tavlix 3770"-style description of a path itself (a link is not followed).
 QString ownerAndMode(const QString &path)
 {
     struct stat st
@@ -394,6 +394,9 @@ private slots:
                       QFile::encodeName(oldDir + u"kiosk.ini"_s).constData()),
                  0);
         writeBytes(oldDir + u"qt.conf"_s, "[Paths]\nPlugins=/tmp\n");
+        // A member who kept a moved file open must not write into its new place.
+        QFile held(oldDir + u"SPISKO.INI"_s);
+        QVERIFY(held.open(QIODevice::ReadWrite));
 
         const Result r = apt({u"install"_s, m_debs.at(1)});
         QVERIFY2(r.exitCode == 0, tail(r.output).constData());
@@ -402,6 +405,9 @@ private slots:
             QCOMPARE(readBytes(dataDir + it.key()), it.value());
             QVERIFY2(!QFileInfo::exists(oldDir + it.key()), qPrintable(it.key()));
         }
+        QVERIFY(held.write("[SKARM]\r\nRADER=1\r\n") > 0 && held.flush());
+        QCOMPARE(readBytes(dataDir + u"SPISKO.INI"_s), old.value(u"SPISKO.INI"_s));
+        held.close();
         // Each a new file of root's, which nobody from the old directory holds open or linked.
         QCOMPARE(ownerAndMode(dataDir + u"KRUMEL.INI"_s), u"root:tavlix 0640"_s);
         QCOMPARE(ownerAndMode(dataDir + u"SPISKO.INI"_s), u"root:tavlix 0660"_s);
